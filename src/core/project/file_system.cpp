@@ -1,0 +1,100 @@
+#include "core/project/file_system.h"
+
+#include "core/project/error.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace kestrova {
+
+std::string SystemReason(int errorNumber) { return std::strerror(errorNumber); }
+
+bool FileExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string ExecutableDirectory() {
+    std::vector<char> buffer(4096);
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0) return ".";
+    std::string path(buffer.data(), static_cast<size_t>(length));
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+int CreateDirectory(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) == 0) return 0;
+    return errno;
+}
+
+int CreateDirectories(const std::string& path) {
+    if (path.empty()) return ENOENT;
+    if (DirectoryExists(path)) return 0;
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        const std::string level = path.substr(0, slash);
+        if (!DirectoryExists(level) && ::mkdir(level.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+    }
+    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+    return 0;
+}
+
+void WriteFileReplacing(const std::string& path, const std::string& content) {
+    const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        const int error = errno;
+        throw Error("Cannot create file " + path + ": " + SystemReason(error));
+    }
+    size_t written = 0;
+    while (written < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            throw Error("Cannot write file " + path + ": " + SystemReason(error));
+        }
+        written += static_cast<size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        throw Error("Cannot write file " + path + ": " + SystemReason(error));
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        throw Error("Cannot replace file " + path + ": " + SystemReason(error));
+    }
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        const int error = errno;
+        throw Error("Cannot open file " + path + ": " + SystemReason(error));
+    }
+    std::string content;
+    char chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) content.append(chunk, n);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) throw Error("Cannot read file " + path);
+    return content;
+}
+
+}  // namespace kestrova

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+namespace kestrova {
+
+bool FileExists(const std::string& path);       // a regular file (or anything not a directory)
+bool DirectoryExists(const std::string& path);
+
+// Directory of the running program (/proc/self/exe), without a trailing separator.
+std::string ExecutableDirectory();
+
+// Creates one directory level. Returns 0 on success, otherwise the errno of the failure.
+int CreateDirectory(const std::string& path);
+// Creates every missing level; returns 0 on success, otherwise the errno of the failure.
+int CreateDirectories(const std::string& path);
+
+// Writes the whole content to a temporary file beside `path`, then renames it into place, so
+// an earlier file is never left half-written. Throws Error with the system's reason.
+void WriteFileReplacing(const std::string& path, const std::string& content);
+
+// Reads a whole file; throws Error with the system's reason.
+std::string ReadWholeFile(const std::string& path);
+
+}  // namespace kestrova

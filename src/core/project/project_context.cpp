@@ -1,0 +1,28 @@
+#include "core/project/project_context.h"
+
+namespace kestrova {
+
+void ProjectContext::DeriveDocumentPaths() {
+    const auto path = [this](const char* file) { return projectDirectory + "/" + file; };
+    documents.pargen = path("pargen.xml");
+    documents.receiveFrame = path("Receive_Frame.xml");
+    documents.receiveInfo = path("Receive_Info.xml");
+    documents.emcyDef = path("emcydef.xml");
+    documents.emcyWord = path("emcyword.xml");
+    documents.timerDef = path("TimerDef.xml");
+    documents.sdoPdo = path("sdopdo.xml");
+    documents.sendFrame = path("Send_Frame.xml");
+    documents.sendInfo = path("Send_Info.xml");
+}
+
+ProjectContext MakeProjectContext(const std::string& executableDirectory) {
+    ProjectContext context;
+    context.executableDirectory = executableDirectory;
+    context.masterDirectory = executableDirectory + "/MASTER";
+    context.projectsDirectory = executableDirectory + "/PROJECTS";
+    context.projectDirectory = context.projectsDirectory;
+    context.DeriveDocumentPaths();
+    return context;
+}
+
+}  // namespace kestrova

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+
+namespace kestrova {
+
+// Full paths of the project documents, in the order DeriveDocumentPaths computes them.
+struct DocumentPaths {
+    std::string pargen;         // pargen.xml
+    std::string receiveFrame;   // Receive_Frame.xml
+    std::string receiveInfo;    // Receive_Info.xml
+    std::string emcyDef;        // emcydef.xml
+    std::string emcyWord;       // emcyword.xml
+    std::string timerDef;       // TimerDef.xml
+    std::string sdoPdo;         // sdopdo.xml
+    std::string sendFrame;      // Send_Frame.xml
+    std::string sendInfo;       // Send_Info.xml
+};
+
+// The workspace of the run: one instance, owned by the main window and lent by reference.
+// Every reader takes the paths from here when it needs them and keeps no copy.
+struct ProjectContext {
+    std::string executableDirectory;  // without a trailing separator
+    std::string masterDirectory;      // executableDirectory + "/MASTER"
+    std::string projectsDirectory;    // executableDirectory + "/PROJECTS"
+    std::string projectName;          // "/Demo" when reopened or opened, "Demo" when just created
+    std::string projectDirectory;     // empty only after a cancelled "Open project" (see workspace)
+    DocumentPaths documents;
+
+    // Recomputes the nine document paths from projectDirectory ("/name" when it is empty).
+    void DeriveDocumentPaths();
+};
+
+// A context for the given executable directory: MASTER and PROJECTS below it, no project.
+ProjectContext MakeProjectContext(const std::string& executableDirectory);
+
+}  // namespace kestrova

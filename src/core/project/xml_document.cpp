@@ -1,0 +1,200 @@
+#include "core/project/xml_document.h"
+
+#include "core/project/error.h"
+#include "core/project/file_system.h"
+
+#include <pugixml.hpp>
+#include <sys/stat.h>
+
+namespace kestrova {
+namespace {
+
+// Line and column of a byte offset, for parser messages.
+std::string Position(const std::string& content, ptrdiff_t offset) {
+    int line = 1, column = 1;
+    for (ptrdiff_t i = 0; i < offset && i < static_cast<ptrdiff_t>(content.size()); ++i) {
+        if (content[static_cast<size_t>(i)] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+// Loads the file; nothing when it does not exist. Throws Error when it cannot be read or parsed.
+std::optional<pugi::xml_node> Load(const std::string& path, pugi::xml_document& document) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+    if (info.st_size > kMaxDocumentBytes)
+        throw Error("The file " + path + " is too large to be a project document (" +
+                    std::to_string(info.st_size) + " bytes).");
+    const std::string content = ReadWholeFile(path);
+    const auto result = document.load_buffer(content.data(), content.size(), pugi::parse_default, pugi::encoding_utf8);
+    if (!result)
+        throw Error("The file " + path + " is not valid XML: " + result.description() + " (" +
+                    Position(content, result.offset) + ").");
+    const pugi::xml_node root = document.document_element();
+    if (!root) throw Error("The file " + path + " holds no XML element.");
+    return root;
+}
+
+std::string Text(const pugi::xml_node& element) { return element.text().get(); }
+
+// An empty text leaves the element empty ("<Name/>").
+void SetText(pugi::xml_node element, const std::string& value) {
+    if (!value.empty()) element.text().set(value.c_str());
+}
+
+void Escape(std::string& out, const char* text, bool attribute) {
+    for (const char* c = text; *c; ++c) {
+        switch (*c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += attribute ? "&quot;" : "\""; break;
+            case '\n': out += attribute ? "&#10;" : "\n"; break;
+            case '\r': out += "&#13;"; break;
+            case '\t': out += attribute ? "&#9;" : "\t"; break;
+            default: out += *c;
+        }
+    }
+}
+
+// Compact form of the documents: `<row A="1"/>`, no blanks or line breaks between elements.
+void SerializeNode(std::string& out, const pugi::xml_node& node) {
+    if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
+        Escape(out, node.value(), false);
+        return;
+    }
+    if (node.type() != pugi::node_element) return;
+    out += '<';
+    out += node.name();
+    for (const auto& attribute : node.attributes()) {
+        out += ' ';
+        out += attribute.name();
+        out += "=\"";
+        Escape(out, attribute.value(), true);
+        out += '"';
+    }
+    if (!node.first_child()) {
+        out += "/>";
+        return;
+    }
+    out += '>';
+    for (const auto& child : node.children()) SerializeNode(out, child);
+    out += "</";
+    out += node.name();
+    out += '>';
+}
+
+std::string Serialize(const pugi::xml_document& document) {
+    std::string out;
+    for (const auto& node : document.children()) SerializeNode(out, node);
+    return out;
+}
+
+}  // namespace
+
+XmlRow::XmlRow(NamedTexts attributes, std::string where) : attributes_(std::move(attributes)), where_(std::move(where)) {}
+
+const std::string* XmlRow::Find(const std::string& name) const {
+    for (const auto& [key, value] : attributes_)
+        if (key == name) return &value;
+    return nullptr;
+}
+
+std::string XmlRow::Required(const std::string& name) const {
+    if (const auto* value = Find(name)) return *value;
+    throw Error("The attribute '" + name + "' is missing in " + where_ + ".");
+}
+
+std::string XmlRow::Guarded(const std::string& name, const std::string& fallback) const {
+    const auto* value = Find(name);
+    return value ? *value : fallback;
+}
+
+ValueRecord::ValueRecord(NamedTexts elements, std::string path) : elements_(std::move(elements)), path_(std::move(path)) {}
+
+std::optional<std::string> ValueRecord::Find(const std::string& name) const {
+    for (const auto& [key, value] : elements_)
+        if (key == name) return value;
+    return std::nullopt;
+}
+
+std::string ValueRecord::Required(const std::string& name) const {
+    if (auto value = Find(name)) return *value;
+    throw Error("The element '" + name + "' is missing in " + path_ + ".");
+}
+
+std::string ValueRecord::Guarded(const std::string& name, const std::string& fallback) const {
+    return Find(name).value_or(fallback);
+}
+
+std::optional<RowListDocument> ReadRowList(const std::string& path) {
+    pugi::xml_document document;
+    const auto root = Load(path, document);
+    if (!root) return std::nullopt;
+    RowListDocument list;
+    list.rootName = root->name();
+    int number = 0;
+    for (const auto& row : root->children()) {
+        if (row.type() != pugi::node_element) continue;
+        NamedTexts attributes;
+        for (const auto& attribute : row.attributes()) attributes.emplace_back(attribute.name(), attribute.value());
+        list.rows.emplace_back(std::move(attributes), "row " + std::to_string(++number) + " of " + path);
+    }
+    return list;
+}
+
+std::optional<ValueRecord> ReadValueRecord(const std::string& path) {
+    pugi::xml_document document;
+    const auto root = Load(path, document);
+    if (!root) return std::nullopt;
+    NamedTexts elements;
+    for (const auto& child : root->children())
+        if (child.type() == pugi::node_element) elements.emplace_back(child.name(), Text(child));
+    return ValueRecord(std::move(elements), path);
+}
+
+std::optional<std::vector<std::string>> ReadValueList(const std::string& path) {
+    pugi::xml_document document;
+    const auto root = Load(path, document);
+    if (!root) return std::nullopt;
+    std::vector<std::string> values;
+    for (const auto& child : root->children())
+        if (child.type() == pugi::node_element) values.push_back(Text(child));
+    return values;
+}
+
+std::string RowListText(const std::string& rootName, const std::vector<NamedTexts>& rows) {
+    pugi::xml_document document;
+    auto root = document.append_child(rootName.c_str());
+    for (const auto& cells : rows) {
+        auto row = root.append_child("row");
+        for (const auto& [name, value] : cells) row.append_attribute(name.c_str()).set_value(value.c_str());
+    }
+    return Serialize(document);
+}
+
+void WriteRowList(const std::string& path, const std::string& rootName, const std::vector<NamedTexts>& rows) {
+    WriteFileReplacing(path, RowListText(rootName, rows));
+}
+
+void WriteValueRecord(const std::string& path, const std::string& rootName, const NamedTexts& elements) {
+    pugi::xml_document document;
+    auto root = document.append_child(rootName.c_str());
+    for (const auto& [name, value] : elements) SetText(root.append_child(name.c_str()), value);
+    WriteFileReplacing(path, Serialize(document));
+}
+
+void WriteValueList(const std::string& path, const std::string& rootName, const std::string& elementName,
+                    const std::vector<std::string>& values) {
+    pugi::xml_document document;
+    auto root = document.append_child(rootName.c_str());
+    for (const auto& value : values) SetText(root.append_child(elementName.c_str()), value);
+    WriteFileReplacing(path, Serialize(document));
+}
+
+}  // namespace kestrova

@@ -1,0 +1,118 @@
+#include "core/project/xml_document.h"
+
+#include "core/project/error.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrova {
+namespace {
+
+using testing::ReadText;
+using testing::TempDir;
+using testing::WriteText;
+
+TEST(RowListDocument, WritesNoDeclarationNoLineBreaksAttributesInOrder) {
+    TempDir dir;
+    const auto path = dir / "Receive_Frame.xml";
+    WriteRowList(path, "Receive_Frames",
+                 {{{"PGN", "65262"}, {"SA", ""}, {"TP", "Y"}}, {{"PGN", "a<b&\"c\""}, {"SA", "1"}, {"TP", "N"}}});
+    EXPECT_EQ(ReadText(path),
+              "<Receive_Frames><row PGN=\"65262\" SA=\"\" TP=\"Y\"/>"
+              "<row PGN=\"a&lt;b&amp;&quot;c&quot;\" SA=\"1\" TP=\"N\"/></Receive_Frames>");
+}
+
+TEST(RowListDocument, ReadsBackWhatWasWrittenUtf8Included) {
+    TempDir dir;
+    const auto path = dir / "list.xml";
+    WriteRowList(path, "Root", {{{"Name", "Drehzahl \xC3\xBC"}, {"Mnem", "<&>"}}});
+    const auto list = ReadRowList(path);
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->rows.size(), 1u);
+    EXPECT_EQ(list->rows[0].Required("Name"), "Drehzahl \xC3\xBC");
+    EXPECT_EQ(list->rows[0].Required("Mnem"), "<&>");
+}
+
+TEST(RowListDocument, MissingFileIsNoDocument) {
+    TempDir dir;
+    EXPECT_FALSE(ReadRowList(dir / "absent.xml"));
+    EXPECT_FALSE(ReadValueRecord(dir / "absent.xml"));
+    EXPECT_FALSE(ReadValueList(dir / "absent.xml"));
+}
+
+TEST(RowListDocument, AbsentOptionalAttributeGivesItsDefaultAbsentRequiredOneStopsTheRead) {
+    TempDir dir;
+    const auto path = dir / "list.xml";
+    WriteText(path, "<Receive_Frames><row PGN=\"1\"/><row TP=\"Y\"/></Receive_Frames>");
+    const auto list = ReadRowList(path);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->rows[0].Guarded("TP", "N"), "N");
+    EXPECT_EQ(list->rows[0].Guarded("Mnem"), "");
+    EXPECT_EQ(list->rows[0].Required("PGN"), "1");
+    try {
+        list->rows[1].Required("PGN");
+        FAIL() << "no failure";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "The attribute 'PGN' is missing in row 2 of " + path + ".");
+    }
+}
+
+TEST(RowListDocument, RootOfAnyNameAndLeadingDeclarationOrCommentAreRead) {
+    TempDir dir;
+    const auto path = dir / "list.xml";
+    WriteText(path, "<?xml version=\"1.0\"?>\n<!-- made by hand -->\n  <Other>\n <row A=\"1\"/>\n <row A=\"2\"/></Other>");
+    const auto list = ReadRowList(path);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->rootName, "Other");
+    ASSERT_EQ(list->rows.size(), 2u);
+    EXPECT_EQ(list->rows[1].Required("A"), "2");
+}
+
+TEST(RowListDocument, BrokenFileIsReportedWithTheParsersReasonAndPosition) {
+    TempDir dir;
+    const auto path = dir / "list.xml";
+    WriteText(path, "<Root>\n<row A=\"1\">\n</Root>");
+    try {
+        ReadRowList(path);
+        FAIL() << "no failure";
+    } catch (const Error& error) {
+        const std::string text = error.what();
+        EXPECT_NE(text.find(path), std::string::npos) << text;
+        EXPECT_NE(text.find("line 3"), std::string::npos) << text;
+    }
+    WriteText(path, "");
+    EXPECT_THROW(ReadRowList(path), Error);
+}
+
+TEST(RowListDocument, FailedWriteLeavesTheEarlierFile) {
+    TempDir dir;
+    const auto path = dir / "list.xml";
+    WriteText(path, "<Root/>");
+    EXPECT_THROW(WriteRowList(dir / "missing/list.xml", "Root", {}), Error);
+    EXPECT_EQ(ReadText(path), "<Root/>");
+}
+
+TEST(ValueRecordDocument, WritesElementsInOrderAndReadsFirstOfAName) {
+    TempDir dir;
+    const auto path = dir / "pargen.xml";
+    WriteValueRecord(path, "Par_Gen", {{"Can_Baud", "3"}, {"Profi_ID", "5"}, {"Empty", ""}});
+    EXPECT_EQ(ReadText(path), "<Par_Gen><Can_Baud>3</Can_Baud><Profi_ID>5</Profi_ID><Empty/></Par_Gen>");
+
+    WriteText(path, "<X><Can_Baud>1</Can_Baud><Can_Baud>2</Can_Baud></X>");
+    const auto record = ReadValueRecord(path);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->Required("Can_Baud"), "1");
+    EXPECT_EQ(record->Guarded("Profi_ID", "0"), "0");
+    EXPECT_THROW(record->Required("Profi_ID"), Error);
+}
+
+TEST(ValueListDocument, RoundTripsInOrder) {
+    TempDir dir;
+    const auto path = dir / "TimerDef.xml";
+    WriteValueList(path, "Timers", "Timer", {"100", "250"});
+    EXPECT_EQ(ReadText(path), "<Timers><Timer>100</Timer><Timer>250</Timer></Timers>");
+    EXPECT_EQ(*ReadValueList(path), (std::vector<std::string>{"100", "250"}));
+}
+
+}  // namespace
+}  // namespace kestrova
