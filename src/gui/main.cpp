@@ -1,6 +1,3 @@
-#include <QApplication>
+#include "gui/app/application_windows.h"
 
-int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    return 0;
-}
+int main(int argc, char** argv) { return kestrova::RunKestrova(argc, argv); }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/project/dialogs.h"
+
+#include <memory>
+#include <string>
+
+namespace kestrova {
+
+class TFKestrovaFirmWare;
+class TFsaveproj;
+
+// Every window of the program, created once at start in a fixed order (the main window
+// first, so its workspace exists before any other window) and reused for the whole run.
+struct ApplicationWindows {
+    ApplicationWindows(const std::string& executableDirectory, Dialogs& dialogs);
+    ~ApplicationWindows();
+
+    std::unique_ptr<TFKestrovaFirmWare> main;
+    TFsaveproj* saveproj = nullptr;  // owned by the main window, as every other window
+};
+
+// The program: application title, windows, message loop.
+int RunKestrova(int argc, char** argv);
+
+}  // namespace kestrova
