@@ -70,7 +70,7 @@ void TFsaveproj::OkClick() {
 
 void TFsaveproj::CancelClick() {
     closePermission_ = true;
-    QDialog::done(Rejected);
+    reject();
 }
 
 void TFsaveproj::done(int result) {
