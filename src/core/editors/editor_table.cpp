@@ -53,7 +53,7 @@ size_t ListLength(const TableLayout& layout, const std::vector<TableRow>& rows) 
 }
 
 std::optional<size_t> FirstStrayRow(const TableLayout& layout, const std::vector<TableRow>& rows) {
-    for (size_t row = ListLength(layout, rows) + 1; row < layout.RowCount(); ++row) {
+    for (size_t row = ListLength(layout, rows); row < layout.RowCount(); ++row) {
         for (size_t column = 0; column < layout.columns.size(); ++column) {
             const auto& text = CellText(rows, row, column);
             const bool holdsData =
@@ -67,8 +67,12 @@ std::optional<size_t> FirstStrayRow(const TableLayout& layout, const std::vector
 std::optional<std::string> CheckNoStrayRows(const TableLayout& layout, const std::vector<TableRow>& rows) {
     const auto stray = FirstStrayRow(layout, rows);
     if (!stray) return std::nullopt;
-    const std::string end = RowName(layout, ListLength(layout, rows));
+    const size_t endRow = ListLength(layout, rows);
+    const std::string end = RowName(layout, endRow);
     const std::string lost = RowName(layout, *stray);
+    if (*stray == endRow)
+        return "Error in " + lost + "!! The " + layout.keyName + " is empty, so the list ends there and " + lost +
+               " would not be saved. Fill in the " + layout.keyName + " or clear " + lost + ".";
     return "Error in " + lost + "!! The list ends at " + end + ", whose " + layout.keyName + " is empty, so " + lost +
            " would not be saved. Fill in " + end + " or clear " + lost + ".";
 }

@@ -64,8 +64,9 @@ const std::string& CellText(const std::vector<TableRow>& rows, size_t row, size_
 // table's capacity).
 size_t ListLength(const TableLayout& layout, const std::vector<TableRow>& rows);
 
-// The first row after the list's end that still holds something the list would lose: a text
-// that is not blank, or a ticked flag. Blank texts and cleared flags count as empty.
+// The first row from the list's end on (the row with the empty key cell included) that still
+// holds something the list would lose: a text that is not blank, or a ticked flag. Blank texts
+// and cleared flags count as empty.
 std::optional<size_t> FirstStrayRow(const TableLayout& layout, const std::vector<TableRow>& rows);
 
 // Refuses a table with a stray row, naming it and the row that ends the list; nothing when
