@@ -1,9 +1,9 @@
 #include "core/editors/communication_settings.h"
 
+#include <cctype>
+
 #include "core/editors/editor_table.h"
 #include "core/project/integer_text.h"
-
-#include <cctype>
 
 namespace kestrova {
 namespace {
@@ -18,8 +18,7 @@ const char* Flag(bool set) { return set ? "1" : "0"; }
 }  // namespace
 
 const std::vector<std::string>& J1939BaudEntries() {
-    static const std::vector<std::string> entries{"10K",  "20K",  "50K",  "100K", "125K",
-                                                  "250K", "500K", "800K", "1000K"};
+    static const std::vector<std::string> entries{"10K", "20K", "50K", "100K", "125K", "250K", "500K", "800K", "1000K"};
     return entries;
 }
 
@@ -40,8 +39,7 @@ int J1939BaudIndexOfText(const std::string& text) {
 CommunicationSettings ReadCommunicationSettings(const ValueRecord& record) {
     CommunicationSettings settings;
     const int32_t baud = IntegerText(record.Required("Can_Baud"));
-    settings.canBaudIndex =
-        baud >= 0 && static_cast<size_t>(baud) < J1939BaudEntries().size() ? baud : kNoBaudEntry;
+    settings.canBaudIndex = baud >= 0 && static_cast<size_t>(baud) < J1939BaudEntries().size() ? baud : kNoBaudEntry;
     // `Can_Type` is not read: the gateway always runs CAN 2.0B.
     const std::string sendData = record.Required("Can_Send_Data");
     settings.sendData = sendData == "0"   ? SendDataMode::OnDataChange

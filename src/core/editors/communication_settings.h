@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/project/xml_document.h"
-
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "core/project/xml_document.h"
 
 namespace kestrova {
 
@@ -15,18 +15,18 @@ namespace kestrova {
 enum class SendDataMode { OnDataChange = 0, EveryPeriod = 1, PerFrame = 2 };
 
 inline constexpr int kNoBaudEntry = -1;
-inline constexpr int kDefaultCanBaudIndex = 5;   // "250K"
+inline constexpr int kDefaultCanBaudIndex = 5;     // "250K"
 inline constexpr int kAutoProfibusBaudIndex = 10;  // "Auto Baudrate"
 
 struct CommunicationSettings {
     int canBaudIndex = kDefaultCanBaudIndex;  // entry of the J1939 list; kNoBaudEntry when none chosen
     SendDataMode sendData = SendDataMode::OnDataChange;
-    std::string delaySend = "1000";           // ms, "Send Frame Every "
-    std::string timeOut = "5";                // s, "TimeOut Data"
+    std::string delaySend = "1000";  // ms, "Send Frame Every "
+    std::string timeOut = "5";       // s, "TimeOut Data"
     bool peerToPeer = false;
     bool filterFeca = false;
-    std::string fecaTimeOut = "1";            // ms
-    std::string profibusId = "1";             // "ID Dev."
+    std::string fecaTimeOut = "1";  // ms
+    std::string profibusId = "1";   // "ID Dev."
     bool moduleForEveryFrame = false;
     bool sendJ1939WithProfibus = false;
 };

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/project/dialogs.h"
-
 #include <functional>
 #include <optional>
 #include <string>
+
+#include "core/project/dialogs.h"
 
 namespace kestrova {
 

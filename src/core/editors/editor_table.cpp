@@ -56,8 +56,7 @@ std::optional<size_t> FirstStrayRow(const TableLayout& layout, const std::vector
     for (size_t row = ListLength(layout, rows); row < layout.RowCount(); ++row) {
         for (size_t column = 0; column < layout.columns.size(); ++column) {
             const auto& text = CellText(rows, row, column);
-            const bool holdsData =
-                layout.columns[column].kind == CellKind::Flag ? text == "Y" : !IsBlank(text);
+            const bool holdsData = layout.columns[column].kind == CellKind::Flag ? text == "Y" : !IsBlank(text);
             if (holdsData) return row;
         }
     }
@@ -79,8 +78,8 @@ std::optional<std::string> CheckNoStrayRows(const TableLayout& layout, const std
 
 void CheckCapacity(const TableLayout& layout, size_t entries, const std::string& path) {
     if (entries <= layout.RowCount()) return;
-    throw Error("The file " + path + " holds " + std::to_string(entries) + " " + layout.entryNoun +
-                ", more than the " + std::to_string(layout.RowCount()) +
+    throw Error("The file " + path + " holds " + std::to_string(entries) + " " + layout.entryNoun + ", more than the " +
+                std::to_string(layout.RowCount()) +
                 " this window can show. It is not opened, so that saving cannot drop any of them.");
 }
 
@@ -93,8 +92,8 @@ std::vector<TableRow> LoadRowTable(const TableLayout& layout, const std::string&
         const XmlRow& element = document->rows[row];
         for (size_t column = 0; column < layout.columns.size(); ++column) {
             const TableColumn& spec = layout.columns[column];
-            std::string text = spec.required ? element.Required(spec.attribute)
-                                             : element.Guarded(spec.attribute, spec.fallback);
+            std::string text =
+                spec.required ? element.Required(spec.attribute) : element.Guarded(spec.attribute, spec.fallback);
             table[row][column] = spec.decode ? spec.decode(text) : std::move(text);
         }
     }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "core/project/xml_document.h"
-
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "core/project/xml_document.h"
 
 namespace kestrova {
 
@@ -24,8 +24,8 @@ struct TableColumn {
     std::string heading;
     std::string attribute;
     CellKind kind = CellKind::Text;
-    bool required = false;          // a row lacking the attribute cannot be read
-    std::string fallback;           // text of an absent optional attribute
+    bool required = false;             // a row lacking the attribute cannot be read
+    std::string fallback;              // text of an absent optional attribute
     std::vector<std::string> entries;  // Pick: the list entries, in order
     // Document text -> cell text on reading; cell text -> attribute on writing (nothing: the
     // attribute is left out of that row). Unset: the text is taken as it stands.
@@ -36,13 +36,13 @@ struct TableColumn {
 // The shape of an editor table: fixed row labels, the data columns, and the key column whose
 // first empty cell ends the list.
 struct TableLayout {
-    std::string labelHeading;             // heading of the fixed first column
-    std::vector<std::string> rowLabels;   // one per row; their count is the table's capacity
+    std::string labelHeading;            // heading of the fixed first column
+    std::vector<std::string> rowLabels;  // one per row; their count is the table's capacity
     std::vector<TableColumn> columns;
     size_t keyColumn = 0;
-    std::string keyName;         // the key cell as messages name it: "Data Page", "interval"
-    std::string rowNamePrefix;   // "row " before a label names a row in messages ("row 3")
-    std::string entryNoun;       // what the document's entries are: "frames", "timers"
+    std::string keyName;        // the key cell as messages name it: "Data Page", "interval"
+    std::string rowNamePrefix;  // "row " before a label names a row in messages ("row 3")
+    std::string entryNoun;      // what the document's entries are: "frames", "timers"
 
     size_t RowCount() const { return rowLabels.size(); }
 };

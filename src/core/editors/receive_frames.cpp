@@ -1,8 +1,8 @@
 #include "core/editors/receive_frames.h"
 
-#include "core/project/integer_text.h"
-
 #include <cstdint>
+
+#include "core/project/integer_text.h"
 
 namespace kestrova {
 namespace {
@@ -18,6 +18,7 @@ const TableLayout& ReceiveFramesLayout() {
         TableLayout shape;
         shape.labelHeading = "N°";
         shape.rowLabels = NumberedLabels(kReceiveFrameRows);
+        // clang-format off
         shape.columns = {
             TextColumn("Data Page", "DataPage", true),
             TextColumn("PGN", "PGN", true),
@@ -30,6 +31,7 @@ const TableLayout& ReceiveFramesLayout() {
             TextColumn("Time(ms)", "OnReq_Time"),
             TextColumn("Mnemonic", "Mnemonic", true),
         };
+        // clang-format on
         shape.keyColumn = receive_column::DataPage;
         shape.keyName = "Data Page";
         shape.rowNamePrefix = "row ";
@@ -39,9 +41,7 @@ const TableLayout& ReceiveFramesLayout() {
     return layout;
 }
 
-std::vector<TableRow> LoadReceiveFrames(const std::string& path) {
-    return LoadRowTable(ReceiveFramesLayout(), path);
-}
+std::vector<TableRow> LoadReceiveFrames(const std::string& path) { return LoadRowTable(ReceiveFramesLayout(), path); }
 
 std::optional<std::string> CheckReceiveFrames(const std::vector<TableRow>& rows) {
     using namespace receive_column;
@@ -66,8 +66,7 @@ std::optional<std::string> CheckReceiveFrames(const std::vector<TableRow>& rows)
                 return RowError(row, "The Start Byte must be between 1 and 1785");
             const int32_t count = IntegerText(cell(ByteCount), -1);
             totalBytes += count;
-            if (count < 1 || count > kMaxInputBytes)
-                return RowError(row, "The Number Bytes must be between 1 and 244");
+            if (count < 1 || count > kMaxInputBytes) return RowError(row, "The Number Bytes must be between 1 and 244");
             if (start + count > kMaxTransportBytes)
                 return RowError(row, "The Number Bytes plus Start Byte must be minor of 1785");
         }

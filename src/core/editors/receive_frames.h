@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/editors/editor_table.h"
-
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "core/editors/editor_table.h"
 
 namespace kestrova {
 
@@ -27,7 +27,7 @@ enum : size_t {
 }  // namespace receive_column
 
 inline constexpr size_t kReceiveFrameRows = 30;
-inline constexpr int kMaxInputBytes = 244;     // PROFIBUS input data of all frames together
+inline constexpr int kMaxInputBytes = 244;       // PROFIBUS input data of all frames together
 inline constexpr int kMaxTransportBytes = 1785;  // largest transport-protocol message
 
 const TableLayout& ReceiveFramesLayout();

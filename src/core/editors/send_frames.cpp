@@ -1,8 +1,8 @@
 #include "core/editors/send_frames.h"
 
-#include "core/project/integer_text.h"
-
 #include <cctype>
+
+#include "core/project/integer_text.h"
 
 namespace kestrova {
 namespace {
@@ -78,8 +78,7 @@ std::optional<std::string> CheckSendFrames(const std::vector<TableRow>& rows) {
         if (!IntegerInRange(cell(Priority), 0, 7)) return "Error!! Priority must be between 0 and 7. ";
         if (!IntegerInRange(cell(DataPage), 0, 1)) return "Error!! Data Page must be 0 or 1. ";
         if (!IntegerInRange(cell(Pgn), 0, 0xFFFF)) return "Error!! PGN must be between 0x0000 and 0xFFFF. ";
-        if (!IntegerInRange(cell(SourceAddress), 0, 255))
-            return "Error!! Source Address must be between 0 and 255. ";
+        if (!IntegerInRange(cell(SourceAddress), 0, 255)) return "Error!! Source Address must be between 0 and 255. ";
     }
     return CheckNoStrayRows(layout, rows);
 }

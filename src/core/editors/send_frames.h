@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/editors/editor_table.h"
-
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "core/editors/editor_table.h"
 
 namespace kestrova {
 

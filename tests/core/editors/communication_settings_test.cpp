@@ -1,9 +1,9 @@
 #include "core/editors/communication_settings.h"
 
+#include <gtest/gtest.h>
+
 #include "core/project/error.h"
 #include "support/temp_dir.h"
-
-#include <gtest/gtest.h>
 
 namespace kestrova {
 namespace {
@@ -82,10 +82,10 @@ TEST(CommunicationLoad, AnOlderDocumentGetsTheStandAloneDefaultsAndSavesAllTwelv
 
 TEST(CommunicationLoad, CheckBoxesHaveTwoDifferentTests) {
     // Filter_FECA is set only by "1"; the other boxes by anything but "0".
-    auto settings = LoadText(Document(
-        "<Can_Baud>5</Can_Baud><Can_Send_Data>0</Can_Send_Data><Can_Delay_Send>1</Can_Delay_Send>"
-        "<Can_TimeOut>1</Can_TimeOut><Can_Peer>Y</Can_Peer><Filter_FECA>Y</Filter_FECA>"
-        "<Profi_Module>N</Profi_Module><Profi_Send_J1939></Profi_Send_J1939>"));
+    auto settings =
+        LoadText(Document("<Can_Baud>5</Can_Baud><Can_Send_Data>0</Can_Send_Data><Can_Delay_Send>1</Can_Delay_Send>"
+                          "<Can_TimeOut>1</Can_TimeOut><Can_Peer>Y</Can_Peer><Filter_FECA>Y</Filter_FECA>"
+                          "<Profi_Module>N</Profi_Module><Profi_Send_J1939></Profi_Send_J1939>"));
     EXPECT_TRUE(settings.peerToPeer);
     EXPECT_FALSE(settings.filterFeca);
     EXPECT_TRUE(settings.moduleForEveryFrame);
@@ -94,17 +94,17 @@ TEST(CommunicationLoad, CheckBoxesHaveTwoDifferentTests) {
     EXPECT_EQ(saved[5], (std::pair<std::string, std::string>{"Can_Peer", "1"}));
     EXPECT_EQ(saved[6], (std::pair<std::string, std::string>{"Filter_FECA", "0"}));
 
-    settings = LoadText(Document(
-        "<Can_Baud>5</Can_Baud><Can_Send_Data>0</Can_Send_Data><Can_Delay_Send>1</Can_Delay_Send>"
-        "<Can_TimeOut>1</Can_TimeOut><Can_Peer>0</Can_Peer><Profi_Module>0</Profi_Module>"));
+    settings =
+        LoadText(Document("<Can_Baud>5</Can_Baud><Can_Send_Data>0</Can_Send_Data><Can_Delay_Send>1</Can_Delay_Send>"
+                          "<Can_TimeOut>1</Can_TimeOut><Can_Peer>0</Can_Peer><Profi_Module>0</Profi_Module>"));
     EXPECT_FALSE(settings.peerToPeer);
     EXPECT_FALSE(settings.moduleForEveryFrame);
 }
 
 TEST(CommunicationLoad, SendDataAndProfibusBaudAreNormalisedOnSaving) {
-    const auto settings = LoadText(Document(
-        "<Can_Baud>5</Can_Baud><Can_Send_Data>7</Can_Send_Data><Can_Delay_Send>1</Can_Delay_Send>"
-        "<Can_TimeOut>1</Can_TimeOut><Can_Peer>0</Can_Peer><Profi_Baud>3</Profi_Baud>"));
+    const auto settings =
+        LoadText(Document("<Can_Baud>5</Can_Baud><Can_Send_Data>7</Can_Send_Data><Can_Delay_Send>1</Can_Delay_Send>"
+                          "<Can_TimeOut>1</Can_TimeOut><Can_Peer>0</Can_Peer><Profi_Baud>3</Profi_Baud>"));
     EXPECT_EQ(settings.sendData, SendDataMode::PerFrame);
     const auto saved = CommunicationElements(settings);
     EXPECT_EQ(saved[2].second, "2");
@@ -113,10 +113,10 @@ TEST(CommunicationLoad, SendDataAndProfibusBaudAreNormalisedOnSaving) {
 
 TEST(CommunicationLoad, ABaudIndexOutsideTheListChoosesNoEntry) {
     for (const char* text : {"9", "-1", "$FF"}) {
-        const auto settings = LoadText(Document(
-            std::string("<Can_Baud>") + text +
-            "</Can_Baud><Can_Send_Data>0</Can_Send_Data><Can_Delay_Send>1</Can_Delay_Send>"
-            "<Can_TimeOut>1</Can_TimeOut><Can_Peer>0</Can_Peer>"));
+        const auto settings =
+            LoadText(Document(std::string("<Can_Baud>") + text +
+                              "</Can_Baud><Can_Send_Data>0</Can_Send_Data><Can_Delay_Send>1</Can_Delay_Send>"
+                              "<Can_TimeOut>1</Can_TimeOut><Can_Peer>0</Can_Peer>"));
         EXPECT_EQ(settings.canBaudIndex, kNoBaudEntry) << text;
         EXPECT_EQ(CheckCommunicationSettings(settings), kBaudMessage) << text;
     }
@@ -143,8 +143,9 @@ TEST(CommunicationLoad, AMissingRequiredElementOrABadBaudStopsTheLoad) {
         }
     }
     try {
-        LoadText(Document("<Can_Baud>fast</Can_Baud><Can_Send_Data>0</Can_Send_Data>"
-                          "<Can_Delay_Send>1</Can_Delay_Send><Can_TimeOut>1</Can_TimeOut><Can_Peer>0</Can_Peer>"));
+        LoadText(
+            Document("<Can_Baud>fast</Can_Baud><Can_Send_Data>0</Can_Send_Data>"
+                     "<Can_Delay_Send>1</Can_Delay_Send><Can_TimeOut>1</Can_TimeOut><Can_Peer>0</Can_Peer>"));
         ADD_FAILURE() << "loaded";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), "'fast' is not a valid integer value");
@@ -241,9 +242,9 @@ TEST(CommunicationSave, NumberFieldsAreStoredAsTypedAndTextsEscaped) {
     settings.moduleForEveryFrame = true;
     const auto elements = CommunicationElements(settings);
     ASSERT_EQ(elements.size(), 12u);
-    const char* const names[] = {"Can_Baud",    "Can_Type",     "Can_Send_Data", "Can_Delay_Send",
-                                 "Can_TimeOut", "Can_Peer",     "Filter_FECA",   "TimeOut_FECA",
-                                 "Profi_ID",    "Profi_Baud",   "Profi_Module",  "Profi_Send_J1939"};
+    const char* const names[] = {"Can_Baud",    "Can_Type",   "Can_Send_Data", "Can_Delay_Send",
+                                 "Can_TimeOut", "Can_Peer",   "Filter_FECA",   "TimeOut_FECA",
+                                 "Profi_ID",    "Profi_Baud", "Profi_Module",  "Profi_Send_J1939"};
     const char* const texts[] = {"5", "1", "2", " $3E8", "0x10", "1", "1", "1", "1", "10", "1", "0"};
     for (size_t i = 0; i < 12; ++i) {
         EXPECT_EQ(elements[i].first, names[i]);

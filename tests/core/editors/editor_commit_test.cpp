@@ -1,9 +1,9 @@
 #include "core/editors/editor_commit.h"
 
+#include <gtest/gtest.h>
+
 #include "core/project/error.h"
 #include "support/recording_dialogs.h"
-
-#include <gtest/gtest.h>
 
 namespace kestrova {
 namespace {

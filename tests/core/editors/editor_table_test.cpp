@@ -1,9 +1,9 @@
 #include "core/editors/editor_table.h"
 
+#include <gtest/gtest.h>
+
 #include "core/project/error.h"
 #include "support/temp_dir.h"
-
-#include <gtest/gtest.h>
 
 namespace kestrova {
 namespace {

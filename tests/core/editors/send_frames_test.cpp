@@ -1,9 +1,9 @@
 #include "core/editors/send_frames.h"
 
+#include <gtest/gtest.h>
+
 #include "core/project/error.h"
 #include "support/temp_dir.h"
-
-#include <gtest/gtest.h>
 
 namespace kestrova {
 namespace {
@@ -33,14 +33,22 @@ TEST(SendChecks, RangesAreInclusiveNonIntegersFailAndMessagesNameNoRow) {
     const char* pgn = "Error!! PGN must be between 0x0000 and 0xFFFF. ";
     const char* address = "Error!! Source Address must be between 0 and 255. ";
     const CellCase cases[] = {
-        {send_column::Priority, "0", nullptr},       {send_column::Priority, "7", nullptr},
-        {send_column::Priority, "8", priority},      {send_column::Priority, "-1", priority},
-        {send_column::Priority, " ", priority},      {send_column::DataPage, "1", nullptr},
-        {send_column::DataPage, "2", page},          {send_column::DataPage, "", page},
-        {send_column::Pgn, "$FFFF", nullptr},        {send_column::Pgn, "0x10000", pgn},
-        {send_column::Pgn, "", pgn},                 {send_column::SourceAddress, "255", nullptr},
-        {send_column::SourceAddress, "0", nullptr},  {send_column::SourceAddress, "256", address},
-        {send_column::SourceAddress, "", address},   {send_column::TransmissionType, "whatever", nullptr},
+        {send_column::Priority, "0", nullptr},
+        {send_column::Priority, "7", nullptr},
+        {send_column::Priority, "8", priority},
+        {send_column::Priority, "-1", priority},
+        {send_column::Priority, " ", priority},
+        {send_column::DataPage, "1", nullptr},
+        {send_column::DataPage, "2", page},
+        {send_column::DataPage, "", page},
+        {send_column::Pgn, "$FFFF", nullptr},
+        {send_column::Pgn, "0x10000", pgn},
+        {send_column::Pgn, "", pgn},
+        {send_column::SourceAddress, "255", nullptr},
+        {send_column::SourceAddress, "0", nullptr},
+        {send_column::SourceAddress, "256", address},
+        {send_column::SourceAddress, "", address},
+        {send_column::TransmissionType, "whatever", nullptr},
         {send_column::Mnemonic, "", nullptr},
     };
     for (const auto& c : cases) {

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QTableWidget>
+#include <vector>
+
+#include "core/editors/editor_table.h"
+
+namespace kestrova {
+
+// The table of an editor window, shaped by a TableLayout: a fixed label column, then the data
+// columns. Text cells are replaced by typing; check-box cells hold "Y"/"N" (empty until first
+// touched) and are toggled by a click or the space bar, or set by typing Y or N; pick-list
+// cells offer their entries and accept typed text; Delete clears the selected cells.
+class EditorGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit EditorGrid(TableLayout layout, QWidget* parent = nullptr);
+
+    // Labels every row, empties every cell, then shows `rows` (missing rows or cells stay empty).
+    void SetRows(const std::vector<TableRow>& rows);
+    // The texts of every data cell, row by row (an open cell editor's text included once it
+    // has been committed with CommitOpenEditor).
+    std::vector<TableRow> Rows() const;
+    // Ends an open cell editor, keeping what was typed in it.
+    void CommitOpenEditor();
+
+    // Grid column of a data column, and the other way round.
+    static int GridColumn(size_t dataColumn) { return static_cast<int>(dataColumn) + 1; }
+
+    // Width that shows every column without a horizontal scroll bar.
+    int FullWidth() const;
+    const TableLayout& Layout() const { return layout_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void SetCell(int row, int column, const QString& text);
+    void FitColumns();
+
+    TableLayout layout_;
+};
+
+}  // namespace kestrova

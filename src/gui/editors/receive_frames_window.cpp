@@ -1,0 +1,14 @@
+#include "gui/editors/receive_frames_window.h"
+
+#include "core/editors/receive_frames.h"
+
+namespace kestrova {
+
+TFSetVar::TFSetVar(ProjectContext& context, Dialogs& dialogs, QWidget* parent)
+    : TableEditorWindow({"Receive Frames", ReceiveFramesLayout(), &DocumentPaths::receiveFrame, LoadReceiveFrames,
+                         CheckReceiveFrames, SaveReceiveFrames},
+                        context, dialogs, parent) {
+    setObjectName("TFSetVar");
+}
+
+}  // namespace kestrova

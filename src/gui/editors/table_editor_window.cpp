@@ -1,0 +1,66 @@
+#include "gui/editors/table_editor_window.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/editors/editor_commit.h"
+#include "gui/editors/editor_grid.h"
+
+namespace kestrova {
+
+TableEditorWindow::TableEditorWindow(TableEditorModel model, ProjectContext& context, Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent),
+      model_(std::move(model)),
+      context_(context),
+      dialogs_(dialogs),
+      grid_(new EditorGrid(model_.layout, this)),
+      okButton_(new QPushButton("OK", this)),
+      cancelButton_(new QPushButton("Cancel", this)) {
+    setWindowTitle(QString::fromStdString(model_.title));
+    okButton_->setObjectName("okButton");
+    cancelButton_->setObjectName("cancelButton");
+    // Enter belongs to the grid (it ends a cell edit); OK is pressed on purpose.
+    okButton_->setAutoDefault(false);
+    cancelButton_->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancelButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grid_);
+    layout->addLayout(buttons);
+
+    // Wide enough for every column, tall enough for the rows (up to a screenful); resizable.
+    const int rowsShown = std::min(grid_->rowCount(), 16);
+    const int height = grid_->horizontalHeader()->sizeHint().height() + rowsShown * grid_->rowHeight(0) +
+                       okButton_->sizeHint().height() + 48;
+    resize(grid_->FullWidth() + 24, height);
+    setSizeGripEnabled(true);
+
+    connect(okButton_, &QPushButton::clicked, this, &TableEditorWindow::OkClick);
+    connect(cancelButton_, &QPushButton::clicked, this, &TableEditorWindow::reject);
+}
+
+bool TableEditorWindow::Reload() {
+    std::vector<TableRow> rows;
+    const bool loaded = LoadForShowing(dialogs_, [&] { rows = model_.load(context_.documents.*model_.document); });
+    grid_->SetRows(loaded ? rows : std::vector<TableRow>{});
+    grid_->setFocus();
+    return loaded;
+}
+
+void TableEditorWindow::ShowModal() {
+    if (Reload()) exec();
+}
+
+void TableEditorWindow::OkClick() {
+    grid_->CommitOpenEditor();
+    const auto rows = grid_->Rows();
+    const std::string path = context_.documents.*model_.document;
+    if (CommitEdits(dialogs_, model_.check(rows), [&] { model_.save(path, rows); })) accept();
+}
+
+}  // namespace kestrova

@@ -1,0 +1,124 @@
+#include "gui/editors/editor_grid.h"
+
+#include "grid_typing.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QTest>
+
+namespace kestrova {
+
+using testing::CellAt;
+using testing::KeyOnCell;
+using testing::TypeInCell;
+
+class EditorGridTest : public QObject {
+    Q_OBJECT
+
+    static TableLayout Layout() {
+        TableLayout layout;
+        layout.labelHeading = "N°";
+        layout.rowLabels = NumberedLabels(3);
+        TableColumn pick = TextColumn("Transmition Type", "TT");
+        pick.kind = CellKind::Pick;
+        pick.entries = {"Data Change", "On Timer T1", "On Timer T10"};
+        layout.columns = {TextColumn("Data Page", "DataPage"), FlagColumn("Transport Protocol", "TP"), pick,
+                          TextColumn("Mnemonic", "Mnemonic")};
+        return layout;
+    }
+
+private slots:
+    void RowsAreLabelledAndTheLabelsCannotBeEdited() {
+        EditorGrid grid(Layout());
+        QCOMPARE(grid.rowCount(), 3);
+        QCOMPARE(grid.columnCount(), 5);
+        QCOMPARE(grid.horizontalHeaderItem(0)->text(), QString("N°"));
+        QCOMPARE(grid.item(2, 0)->text(), QString("3"));
+        QVERIFY(!(grid.item(0, 0)->flags() & Qt::ItemIsEditable));
+        grid.setCurrentCell(0, 0);
+        QTest::keyClicks(&grid, "9");
+        QCOMPARE(grid.item(0, 0)->text(), QString("1"));
+    }
+
+    void TypingReplacesTheCellsText() {
+        EditorGrid grid(Layout());
+        grid.SetRows({{"1", "", "", "old mnemonic"}});
+        TypeInCell(&grid, 0, 3, "EEC1");
+        TypeInCell(&grid, 1, 0, "0");
+        QCOMPARE(CellAt(&grid, 0, 3), QString("EEC1"));
+        const auto rows = grid.Rows();
+        QCOMPARE(rows.size(), size_t{3});
+        QCOMPARE(rows[0], (TableRow{"1", "", "", "EEC1"}));
+        QCOMPARE(rows[1], (TableRow{"0", "", "", ""}));
+    }
+
+    void CheckBoxCellsAreEmptyUntilTouchedThenToggleWithSpaceOrTheMouse() {
+        EditorGrid grid(Layout());
+        grid.resize(grid.FullWidth(), 200);
+        QCOMPARE(CellAt(&grid, 0, 1), QString());
+        KeyOnCell(&grid, 0, 1, Qt::Key_Space);
+        QCOMPARE(CellAt(&grid, 0, 1), QString("Y"));
+        KeyOnCell(&grid, 0, 1, Qt::Key_Space);
+        QCOMPARE(CellAt(&grid, 0, 1), QString("N"));
+        KeyOnCell(&grid, 1, 1, Qt::Key_Y);
+        QCOMPARE(CellAt(&grid, 1, 1), QString("Y"));
+        KeyOnCell(&grid, 1, 1, Qt::Key_N);
+        QCOMPARE(CellAt(&grid, 1, 1), QString("N"));
+        QVERIFY2(!grid.indexWidget(grid.currentIndex()), "no text editor on a check-box cell");
+
+        grid.show();
+        const QRect cell = grid.visualRect(grid.model()->index(2, EditorGrid::GridColumn(1)));
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(CellAt(&grid, 2, 1), QString("Y"));
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(CellAt(&grid, 2, 1), QString("N"));
+    }
+
+    void PickCellsOfferTheEntriesAndTakeTypedText() {
+        EditorGrid grid(Layout());
+        grid.setCurrentCell(0, EditorGrid::GridColumn(2));
+        QTest::keyClick(&grid, Qt::Key_F2);
+        auto* box = qobject_cast<QComboBox*>(grid.indexWidget(grid.currentIndex()));
+        QVERIFY(box);
+        QCOMPARE(box->count(), 3);
+        QCOMPARE(box->itemText(2), QString("On Timer T10"));
+        box->setCurrentIndex(1);
+        grid.CommitOpenEditor();
+        QCOMPARE(CellAt(&grid, 0, 2), QString("On Timer T1"));
+
+        // Typed text that names an entry becomes that entry; other text stays as typed.
+        TypeInCell(&grid, 1, 2, "on timer t10");
+        QCOMPARE(CellAt(&grid, 1, 2), QString("On Timer T10"));
+        TypeInCell(&grid, 2, 2, "Free");
+        QCOMPARE(CellAt(&grid, 2, 2), QString("Free"));
+    }
+
+    void DeleteClearsTheSelectedCellsAndSetRowsStartsAfresh() {
+        EditorGrid grid(Layout());
+        grid.SetRows({{"1", "Y", "Data Change", "a"}, {"0", "N", "", "b"}});
+        grid.setRangeSelected(QTableWidgetSelectionRange(0, 1, 0, 4), true);
+        QTest::keyClick(&grid, Qt::Key_Delete);
+        QCOMPARE(grid.Rows()[0], (TableRow{"", "N", "", ""}));
+        QCOMPARE(grid.Rows()[1], (TableRow{"0", "N", "", "b"}));
+        grid.SetRows({});
+        QCOMPARE(grid.Rows(), EmptyTable(Layout()));
+    }
+
+    void ColumnsAreWideEnoughForTheirHeadings() {
+        EditorGrid grid(Layout());
+        const QFontMetrics metrics(grid.horizontalHeader()->font());
+        for (int column = 0; column < grid.columnCount(); ++column) {
+            const QString heading = grid.horizontalHeaderItem(column)->text();
+            QVERIFY2(grid.columnWidth(column) > metrics.horizontalAdvance(heading), qPrintable(heading));
+        }
+        QVERIFY(grid.columnWidth(EditorGrid::GridColumn(2)) > metrics.horizontalAdvance("On Timer T10"));
+        int sum = 0;
+        for (int column = 0; column < grid.columnCount(); ++column) sum += grid.columnWidth(column);
+        QVERIFY(grid.FullWidth() > sum);
+    }
+};
+
+}  // namespace kestrova
+
+QTEST_MAIN(kestrova::EditorGridTest)
+#include "editor_grid_test.moc"

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/project/project_context.h"
+#include "gui/editors/editor_grid.h"
+
+#include <QApplication>
+#include <QTest>
+
+namespace kestrova::testing {
+
+// A context whose project directory is `directory`, as "Open project" leaves it.
+inline ProjectContext ContextIn(const std::string& directory) {
+    ProjectContext context;
+    context.projectDirectory = directory;
+    context.DeriveDocumentPaths();
+    return context;
+}
+
+// Types `text` into a data cell as a user does: the first key opens the cell's editor over
+// the old text, the rest goes into the editor, Return ends the edit.
+inline void TypeInCell(EditorGrid* grid, int row, size_t dataColumn, const QString& text) {
+    grid->setCurrentCell(row, EditorGrid::GridColumn(dataColumn));
+    QTest::keyClicks(grid, text.left(1));
+    QWidget* editor = grid->indexWidget(grid->currentIndex());
+    if (!editor) return;
+    QWidget* target = editor->focusProxy() ? editor->focusProxy() : editor;
+    QTest::keyClicks(target, text.mid(1));
+    QTest::keyClick(target, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the commit of the edit is queued
+}
+
+// Presses a key on a cell without opening an editor first (space on a check-box cell).
+inline void KeyOnCell(EditorGrid* grid, int row, size_t dataColumn, Qt::Key key) {
+    grid->setCurrentCell(row, EditorGrid::GridColumn(dataColumn));
+    QTest::keyClick(grid, key);
+}
+
+inline QString CellAt(EditorGrid* grid, int row, size_t dataColumn) {
+    const auto* cell = grid->item(row, EditorGrid::GridColumn(dataColumn));
+    return cell ? cell->text() : QString();
+}
+
+}  // namespace kestrova::testing
