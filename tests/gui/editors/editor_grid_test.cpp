@@ -1,10 +1,10 @@
 #include "gui/editors/editor_grid.h"
 
-#include "grid_typing.h"
-
 #include <QComboBox>
 #include <QHeaderView>
 #include <QTest>
+
+#include "grid_typing.h"
 
 namespace kestrova {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/project/project_context.h"
-#include "gui/editors/editor_grid.h"
-
 #include <QApplication>
 #include <QTest>
+
+#include "core/project/project_context.h"
+#include "gui/editors/editor_grid.h"
 
 namespace kestrova::testing {
 
