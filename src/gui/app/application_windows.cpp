@@ -1,8 +1,13 @@
 #include "gui/app/application_windows.h"
 
+#include "core/outputs/output_commands.h"
 #include "core/project/file_system.h"
 #include "gui/app/main_window.h"
 #include "gui/app/qt_dialogs.h"
+#include "gui/editors/communication_window.h"
+#include "gui/editors/receive_frames_window.h"
+#include "gui/editors/send_frames_window.h"
+#include "gui/editors/send_timers_window.h"
 #include "gui/project/new_project_dialog.h"
 
 #include <QApplication>
@@ -15,7 +20,18 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     QWidget* owner = main.get();
 
     saveproj = new TFsaveproj(context, dialogs, owner);
+    pargen = new TFpargen(context, dialogs, owner);
+    pdo = new TFpdo(context, dialogs, owner);
+    setVar = new TFSetVar(context, dialogs, owner);
+    setPdo = new TFSetPdo(context, dialogs, owner);
+
     main->SetNewProjectDialog(saveproj);
+    main->Bind(MainCommand::Communication, [this] { pargen->ShowModal(); });
+    main->Bind(MainCommand::ReceiveFrames, [this] { setVar->ShowModal(); });
+    main->Bind(MainCommand::SendFrames, [this] { setPdo->ShowModal(); });
+    main->Bind(MainCommand::SendTimer, [this] { pdo->ShowModal(); });
+    main->Bind(MainCommand::GsdFile, [&context, &dialogs] { RunGsdCommand(context, dialogs); });
+    main->Bind(MainCommand::UpdateDevice, [&context, &dialogs] { PrepareDeviceUpdate(context, dialogs); });
 }
 
 ApplicationWindows::~ApplicationWindows() = default;

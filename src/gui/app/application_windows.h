@@ -9,6 +9,10 @@ namespace kestrova {
 
 class TFKestrovaFirmWare;
 class TFsaveproj;
+class TFpargen;
+class TFpdo;
+class TFSetVar;
+class TFSetPdo;
 
 // Every window of the program, created once at start in a fixed order (the main window
 // first, so its workspace exists before any other window) and reused for the whole run.
@@ -17,7 +21,12 @@ struct ApplicationWindows {
     ~ApplicationWindows();
 
     std::unique_ptr<TFKestrovaFirmWare> main;
-    TFsaveproj* saveproj = nullptr;  // owned by the main window, as every other window
+    // Owned by the main window, in the order of their creation.
+    TFsaveproj* saveproj = nullptr;
+    TFpargen* pargen = nullptr;
+    TFpdo* pdo = nullptr;
+    TFSetVar* setVar = nullptr;
+    TFSetPdo* setPdo = nullptr;
 };
 
 // The program: application title, windows, message loop.
