@@ -1,0 +1,139 @@
+#include "core/device/comm_control_block.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <termios.h>
+
+namespace kestrova {
+namespace {
+
+using namespace comm_flags;
+
+// A terminal as a fresh port shows it: line editing, echo, signals and output processing on.
+termios CookedTerminal() {
+    termios settings{};
+    settings.c_iflag = ICRNL | IXON | IXOFF | INPCK;
+    settings.c_oflag = OPOST | ONLCR;
+    settings.c_cflag = CS8 | CREAD | CRTSCTS | PARENB;
+    settings.c_lflag = ISIG | ICANON | ECHO | IEXTEN;
+    cfsetispeed(&settings, B38400);
+    cfsetospeed(&settings, B38400);
+    return settings;
+}
+
+TEST(ControlBlockToTermios, LineShapeOfEveryCode) {
+    struct Case {
+        std::uint8_t byteSize, parity, stopBits;
+        tcflag_t size, parityFlags, stop;
+    };
+    const Case cases[] = {
+        {8, kNoParity, kOneStopBit, CS8, 0, 0},
+        {7, kEvenParity, kTwoStopBits, CS7, PARENB, CSTOPB},
+        {6, kOddParity, kOneStopBit, CS6, PARENB | PARODD, 0},
+        {5, kMarkParity, kOne5StopBits, CS5, PARENB | PARODD | CMSPAR, CSTOPB},
+        {8, kSpaceParity, kOneStopBit, CS8, PARENB | CMSPAR, 0},
+    };
+    for (const auto& c : cases) {
+        CommControlBlock block;
+        block.byteSize = c.byteSize;
+        block.parity = c.parity;
+        block.stopBits = c.stopBits;
+        termios settings = CookedTerminal();
+        ASSERT_EQ(ControlBlockToTermios(block, settings), 0);
+        EXPECT_EQ(settings.c_cflag & CSIZE, c.size);
+        EXPECT_EQ(settings.c_cflag & (PARENB | PARODD | CMSPAR), c.parityFlags);
+        EXPECT_EQ(settings.c_cflag & CSTOPB, c.stop);
+        EXPECT_TRUE(settings.c_cflag & CREAD);
+        EXPECT_TRUE(settings.c_cflag & CLOCAL);
+    }
+}
+
+TEST(ControlBlockToTermios, BinaryLineAndFlowControlFromTheFlags) {
+    CommControlBlock block;
+    block.flags = fBinary;
+    termios settings = CookedTerminal();
+    ASSERT_EQ(ControlBlockToTermios(block, settings), 0);
+    EXPECT_FALSE(settings.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
+    EXPECT_FALSE(settings.c_oflag & OPOST);
+    EXPECT_FALSE(settings.c_iflag & (ICRNL | IXON | IXOFF | INPCK));
+    EXPECT_FALSE(settings.c_cflag & CRTSCTS);
+
+    block.flags = fBinary | fParity | fOutX | fInX | fOutxCtsFlow;
+    block.xonChar = 1;
+    block.xoffChar = 2;
+    ASSERT_EQ(ControlBlockToTermios(block, settings), 0);
+    EXPECT_TRUE(settings.c_iflag & INPCK);
+    EXPECT_TRUE(settings.c_iflag & IXON);
+    EXPECT_TRUE(settings.c_iflag & IXOFF);
+    EXPECT_TRUE(settings.c_cflag & CRTSCTS);
+    EXPECT_EQ(settings.c_cc[VSTART], 1);
+    EXPECT_EQ(settings.c_cc[VSTOP], 2);
+
+    block.flags = fBinary | fRtsControlHandshake;  // an RTS handshake alone also means hardware flow
+    ASSERT_EQ(ControlBlockToTermios(block, settings), 0);
+    EXPECT_TRUE(settings.c_cflag & CRTSCTS);
+}
+
+TEST(ControlBlockToTermios, Speeds) {
+    CommControlBlock block;
+    block.baudRate = 57600;
+    termios settings = CookedTerminal();
+    ASSERT_EQ(ControlBlockToTermios(block, settings), 0);
+    EXPECT_EQ(cfgetospeed(&settings), static_cast<speed_t>(B57600));
+    EXPECT_EQ(cfgetispeed(&settings), static_cast<speed_t>(B57600));
+
+    block.baudRate = 14400;  // no constant: left for the device to set
+    ASSERT_EQ(ControlBlockToTermios(block, settings), 0);
+    EXPECT_EQ(cfgetospeed(&settings), static_cast<speed_t>(B57600));
+    EXPECT_FALSE(HasStandardSpeed(14400));
+    EXPECT_FALSE(HasStandardSpeed(56000));
+    EXPECT_TRUE(HasStandardSpeed(3000000));
+    EXPECT_EQ(SpeedOfConstant(B110), 110u);
+}
+
+TEST(ControlBlockToTermios, CodesTheLineCannotTake) {
+    termios settings = CookedTerminal();
+    const termios before = settings;
+    CommControlBlock block;
+    block.byteSize = 4;
+    EXPECT_EQ(ControlBlockToTermios(block, settings), EINVAL);
+    block.byteSize = 8;
+    block.parity = 5;
+    EXPECT_EQ(ControlBlockToTermios(block, settings), EINVAL);
+    block.parity = kNoParity;
+    block.stopBits = 3;
+    EXPECT_EQ(ControlBlockToTermios(block, settings), EINVAL);
+    EXPECT_EQ(settings.c_cflag, before.c_cflag);  // a refused block changes nothing
+    EXPECT_EQ(settings.c_lflag, before.c_lflag);
+}
+
+TEST(ControlBlockFromTermios, DriverFlagsReadBackAndTheRestKept) {
+    CommControlBlock kept;
+    kept.flags = fBinary | fDtrControlEnable | fRtsControlEnable | fDsrSensitivity | fNull | fOutX;
+    kept.xonLim = 77;
+    kept.evtChar = 9;
+    kept.baudRate = 14400;
+
+    termios settings = CookedTerminal();  // CRTSCTS, IXON, IXOFF, INPCK, even parity, 38400
+    CommControlBlock block = ControlBlockFromTermios(settings, kept);
+    EXPECT_EQ(block.flags, fBinary | fDtrControlEnable | fDsrSensitivity | fNull | fParity | fOutxCtsFlow |
+                               fRtsControlHandshake | fOutX | fInX);
+    EXPECT_EQ(block.baudRate, 38400u);
+    EXPECT_EQ(block.parity, kEvenParity);
+    EXPECT_EQ(block.byteSize, 8);
+    EXPECT_EQ(block.xonLim, 77);
+    EXPECT_EQ(block.evtChar, 9);
+
+    settings.c_iflag = 0;  // no flow control held by the driver
+    settings.c_cflag = CS7 | CREAD | CSTOPB;
+    cfsetospeed(&settings, B0 | 0010000);  // a speed without a constant: the one last set stays
+    block = ControlBlockFromTermios(settings, kept);
+    EXPECT_EQ(block.flags, fBinary | fDtrControlEnable | fRtsControlEnable | fDsrSensitivity | fNull);
+    EXPECT_EQ(block.byteSize, 7);
+    EXPECT_EQ(block.parity, kNoParity);
+    EXPECT_EQ(block.stopBits, kTwoStopBits);
+}
+
+}  // namespace
+}  // namespace kestrova
