@@ -1,7 +1,8 @@
 #include "core/device/comm_control_block.h"
 
-#include <cerrno>
 #include <termios.h>
+
+#include <cerrno>
 
 namespace kestrova {
 
@@ -13,11 +14,11 @@ struct SpeedPair {
 };
 
 constexpr SpeedPair kSpeeds[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
-    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},         {150, B150},
+    {200, B200},         {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
+    {2400, B2400},       {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
+    {57600, B57600},     {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
     {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
 };
 
@@ -47,27 +48,50 @@ int ControlBlockToTermios(const CommControlBlock& block, termios& settings) {
     using namespace comm_flags;
     tcflag_t size = 0;
     switch (block.byteSize) {
-        case 5: size = CS5; break;
-        case 6: size = CS6; break;
-        case 7: size = CS7; break;
-        case 8: size = CS8; break;
-        default: return EINVAL;
+        case 5:
+            size = CS5;
+            break;
+        case 6:
+            size = CS6;
+            break;
+        case 7:
+            size = CS7;
+            break;
+        case 8:
+            size = CS8;
+            break;
+        default:
+            return EINVAL;
     }
     tcflag_t parity = 0;
     switch (block.parity) {
-        case kNoParity: break;
-        case kOddParity: parity = PARENB | PARODD; break;
-        case kEvenParity: parity = PARENB; break;
-        case kMarkParity: parity = PARENB | PARODD | CMSPAR; break;
-        case kSpaceParity: parity = PARENB | CMSPAR; break;
-        default: return EINVAL;
+        case kNoParity:
+            break;
+        case kOddParity:
+            parity = PARENB | PARODD;
+            break;
+        case kEvenParity:
+            parity = PARENB;
+            break;
+        case kMarkParity:
+            parity = PARENB | PARODD | CMSPAR;
+            break;
+        case kSpaceParity:
+            parity = PARENB | CMSPAR;
+            break;
+        default:
+            return EINVAL;
     }
     tcflag_t stop = 0;
     switch (block.stopBits) {
-        case kOneStopBit: break;
+        case kOneStopBit:
+            break;
         case kOne5StopBits:  // the line knows one or two; one and a half is sent as two
-        case kTwoStopBits: stop = CSTOPB; break;
-        default: return EINVAL;
+        case kTwoStopBits:
+            stop = CSTOPB;
+            break;
+        default:
+            return EINVAL;
     }
 
     // A binary line as the port driver gives it: no line editing, echo, signals or translation.
@@ -100,10 +124,18 @@ CommControlBlock ControlBlockFromTermios(const termios& settings, const CommCont
     if (const std::uint32_t rate = SpeedOfConstant(speed)) block.baudRate = rate;
 
     switch (settings.c_cflag & CSIZE) {
-        case CS5: block.byteSize = 5; break;
-        case CS6: block.byteSize = 6; break;
-        case CS7: block.byteSize = 7; break;
-        default: block.byteSize = 8; break;
+        case CS5:
+            block.byteSize = 5;
+            break;
+        case CS6:
+            block.byteSize = 6;
+            break;
+        case CS7:
+            block.byteSize = 7;
+            break;
+        default:
+            block.byteSize = 8;
+            break;
     }
     if (!(settings.c_cflag & PARENB))
         block.parity = kNoParity;

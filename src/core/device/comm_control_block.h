@@ -54,9 +54,8 @@ struct CommControlBlock {
 // The flags the terminal driver itself holds; the others (DSR handshake and sensitivity, DTR
 // control, continue-on-XOFF, error and null handling, abort on error) have no termios switch and
 // are kept by the device beside the terminal settings.
-inline constexpr std::uint32_t kTermiosHeldFlags = comm_flags::fParity | comm_flags::fOutxCtsFlow |
-                                                   comm_flags::fRtsControlMask | comm_flags::fOutX |
-                                                   comm_flags::fInX;
+inline constexpr std::uint32_t kTermiosHeldFlags =
+    comm_flags::fParity | comm_flags::fOutxCtsFlow | comm_flags::fRtsControlMask | comm_flags::fOutX | comm_flags::fInX;
 
 // Writes the control block into `settings` (read from the driver first): a raw binary line, the
 // byte size, parity, stop bits, flow control and the XON/XOFF characters. The speed is set when

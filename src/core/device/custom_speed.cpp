@@ -2,6 +2,7 @@
 // clashes with the C library's termios, so this file includes nothing else.
 #include <asm/ioctls.h>
 #include <asm/termbits.h>
+
 #include <cerrno>
 #include <cstdint>
 

@@ -1,9 +1,10 @@
 #include "core/device/run_and_wait.h"
 
-#include <cerrno>
-#include <mutex>
 #include <spawn.h>
 #include <sys/wait.h>
+
+#include <cerrno>
+#include <mutex>
 #include <thread>
 
 extern char** environ;

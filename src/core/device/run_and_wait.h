@@ -1,9 +1,10 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <functional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace kestrova {

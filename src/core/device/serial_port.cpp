@@ -7,7 +7,7 @@ namespace kestrova {
 // ---- enumerations --------------------------------------------------------------------------
 
 std::uint32_t BaudrateValue(TBaudrate rate) {
-    static constexpr std::uint32_t kRates[] = {110,   300,   600,    1200,   2400,   4800,    9600,    14400,  19200,
+    static constexpr std::uint32_t kRates[] = {110,   300,   600,   1200,   2400,   4800,   9600,    14400,  19200,
                                                38400, 56000, 57600, 115200, 128000, 256000, 1500000, 3000000};
     return kRates[static_cast<int>(rate)];
 }
@@ -189,9 +189,7 @@ void TCustomComm::SetFlowControl(TFlowControl value) {
     ApplyLineSettings();
 }
 
-std::unique_ptr<CommDevice> TCustomComm::CreateHandle() {
-    return OpenTermiosDevice(deviceName_);
-}
+std::unique_ptr<CommDevice> TCustomComm::CreateHandle() { return OpenTermiosDevice(deviceName_); }
 
 void TCustomComm::Open() {
     if (IsOpen()) throw ECommError(kPortAlreadyOpen, -1);
@@ -239,11 +237,20 @@ void TCustomComm::ApplyLineSettings() {
     block.xoffLim = static_cast<std::uint16_t>(readBufSize_ / 4);
 
     switch (flowControl_) {
-        case TFlowControl::fcNone: block.flags = fBinary; break;
-        case TFlowControl::fcCTS: block.flags |= fOutxCtsFlow | fRtsControlHandshake; break;
-        case TFlowControl::fcDTR: block.flags |= fOutxDsrFlow | fDtrControlHandshake; break;
-        case TFlowControl::fcSoftware: block.flags |= fOutX | fInX; break;
-        case TFlowControl::fcDefault: break;
+        case TFlowControl::fcNone:
+            block.flags = fBinary;
+            break;
+        case TFlowControl::fcCTS:
+            block.flags |= fOutxCtsFlow | fRtsControlHandshake;
+            break;
+        case TFlowControl::fcDTR:
+            block.flags |= fOutxDsrFlow | fDtrControlHandshake;
+            break;
+        case TFlowControl::fcSoftware:
+            block.flags |= fOutX | fInX;
+            break;
+        case TFlowControl::fcDefault:
+            break;
     }
 
     for (int i = 0; i < 5; ++i) {

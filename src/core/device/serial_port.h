@@ -1,8 +1,5 @@
 #pragma once
 
-#include "core/device/comm_control_block.h"
-#include "core/project/error.h"
-
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -14,13 +11,31 @@
 #include <string>
 #include <thread>
 
+#include "core/device/comm_control_block.h"
+#include "core/project/error.h"
+
 namespace kestrova {
 
 // ---- enumerations --------------------------------------------------------------------------
 
 enum class TBaudrate {
-    br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400,
-    br56000, br57600, br115200, br128000, br256000, br1500000, br3000000,
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
+    br115200,
+    br128000,
+    br256000,
+    br1500000,
+    br3000000,
 };
 enum class TParity { paNone, paOdd, paEven, paMark, paSpace };
 enum class TStopbits { sb10, sb15, sb20 };
@@ -72,7 +87,16 @@ inline constexpr std::uint32_t EV_RXCHAR = 0x1, EV_RXFLAG = 0x2, EV_TXEMPTY = 0x
 // Line-error flags of the error status.
 inline constexpr std::uint32_t CE_RXOVER = 0x1, CE_OVERRUN = 0x2, CE_RXPARITY = 0x4, CE_FRAME = 0x8, CE_BREAK = 0x10;
 // Escape codes of the escape function.
-enum class EscapeCode { SETXOFF = 1, SETXON = 2, SETRTS = 3, CLRRTS = 4, SETDTR = 5, CLRDTR = 6, SETBREAK = 8, CLRBREAK = 9 };
+enum class EscapeCode {
+    SETXOFF = 1,
+    SETXON = 2,
+    SETRTS = 3,
+    CLRRTS = 4,
+    SETDTR = 5,
+    CLRDTR = 6,
+    SETBREAK = 8,
+    CLRBREAK = 9
+};
 
 // ---- the device ------------------------------------------------------------------------------
 

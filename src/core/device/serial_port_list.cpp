@@ -1,9 +1,10 @@
 #include "core/device/serial_port_list.h"
 
-#include <algorithm>
 #include <dirent.h>
-#include <fstream>
 #include <sys/stat.h>
+
+#include <algorithm>
+#include <fstream>
 #include <tuple>
 
 namespace kestrova {

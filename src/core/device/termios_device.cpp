@@ -1,7 +1,5 @@
 #include "core/device/termios_device.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -11,6 +9,9 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace kestrova {
 
@@ -109,15 +110,36 @@ public:
         int lines = 0;
         int result = 0;
         switch (code) {
-            case EscapeCode::SETDTR: lines = TIOCM_DTR; result = ::ioctl(fd_, TIOCMBIS, &lines); break;
-            case EscapeCode::CLRDTR: lines = TIOCM_DTR; result = ::ioctl(fd_, TIOCMBIC, &lines); break;
-            case EscapeCode::SETRTS: lines = TIOCM_RTS; result = ::ioctl(fd_, TIOCMBIS, &lines); break;
-            case EscapeCode::CLRRTS: lines = TIOCM_RTS; result = ::ioctl(fd_, TIOCMBIC, &lines); break;
-            case EscapeCode::SETXOFF: result = ::tcflow(fd_, TCOOFF); break;
-            case EscapeCode::SETXON: result = ::tcflow(fd_, TCOON); break;
-            case EscapeCode::SETBREAK: result = ::ioctl(fd_, TIOCSBRK); break;
-            case EscapeCode::CLRBREAK: result = ::ioctl(fd_, TIOCCBRK); break;
-            default: return EINVAL;
+            case EscapeCode::SETDTR:
+                lines = TIOCM_DTR;
+                result = ::ioctl(fd_, TIOCMBIS, &lines);
+                break;
+            case EscapeCode::CLRDTR:
+                lines = TIOCM_DTR;
+                result = ::ioctl(fd_, TIOCMBIC, &lines);
+                break;
+            case EscapeCode::SETRTS:
+                lines = TIOCM_RTS;
+                result = ::ioctl(fd_, TIOCMBIS, &lines);
+                break;
+            case EscapeCode::CLRRTS:
+                lines = TIOCM_RTS;
+                result = ::ioctl(fd_, TIOCMBIC, &lines);
+                break;
+            case EscapeCode::SETXOFF:
+                result = ::tcflow(fd_, TCOOFF);
+                break;
+            case EscapeCode::SETXON:
+                result = ::tcflow(fd_, TCOON);
+                break;
+            case EscapeCode::SETBREAK:
+                result = ::ioctl(fd_, TIOCSBRK);
+                break;
+            case EscapeCode::CLRBREAK:
+                result = ::ioctl(fd_, TIOCCBRK);
+                break;
+            default:
+                return EINVAL;
         }
         return result == 0 ? 0 : errno;
     }
@@ -198,7 +220,7 @@ public:
 private:
     const int fd_;
     const int cancelFd_;
-    CommControlBlock kept_;                 // owner: the settings termios cannot hold
+    CommControlBlock kept_;                   // owner: the settings termios cannot hold
     serial_icounter_struct errorCounters_{};  // owner: counters at the last ClearError
     std::atomic<std::uint32_t> mask_{0};
     // watcher state
@@ -220,12 +242,15 @@ std::unique_ptr<CommDevice> OpenTermiosDevice(const std::string& path) {
         ::close(fd);
         throw ECommError(kInvalidDeviceHandle, -1);
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-        const int error = errno;
-        ::close(fd);
-        throw ECommError(kErrorAccessingDevice, error);
+    // Terminals are held exclusively; other character devices fail at the first line setting.
+    if (::isatty(fd)) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            const int error = errno;
+            ::close(fd);
+            throw ECommError(kErrorAccessingDevice, error);
+        }
+        ::ioctl(fd, TIOCEXCL);
     }
-    ::ioctl(fd, TIOCEXCL);  // refused by devices that are not terminals; those fail later
 
     const int cancelFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (cancelFd < 0) {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/device/serial_port.h"
-
 #include <memory>
 #include <string>
+
+#include "core/device/serial_port.h"
 
 namespace kestrova {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/device/serial_port.h"
-
 #include <optional>
 #include <string>
+
+#include "core/device/serial_port.h"
 
 namespace kestrova {
 

@@ -1,9 +1,9 @@
 #include "core/device/updater.h"
 
+#include <cstring>
+
 #include "core/device/serial_port_list.h"
 #include "core/project/error.h"
-
-#include <cstring>
 
 namespace kestrova {
 
@@ -43,7 +43,8 @@ std::optional<UpdaterMessage> UpdaterOutcomeMessage(const RunOutcome& outcome, c
                                                             " seconds; the tool no longer waits for it."};
         case RunOutcome::State::Signalled: {
             const char* name = ::strsignal(outcome.code);
-            return UpdaterMessage{MessageKind::Error, "The updater was ended by signal " + std::to_string(outcome.code) +
+            return UpdaterMessage{MessageKind::Error, "The updater was ended by signal " +
+                                                          std::to_string(outcome.code) +
                                                           (name ? std::string(" (") + name + ")." : ".")};
         }
         case RunOutcome::State::Exited:

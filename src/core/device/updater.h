@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/device/run_and_wait.h"
-#include "core/project/dialogs.h"
-
 #include <chrono>
 #include <optional>
 #include <string>
+
+#include "core/device/run_and_wait.h"
+#include "core/project/dialogs.h"
 
 namespace kestrova {
 

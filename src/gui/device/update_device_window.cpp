@@ -1,9 +1,5 @@
 #include "gui/device/update_device_window.h"
 
-#include "core/device/serial_port_list.h"
-#include "core/device/updater.h"
-#include "gui/device/updater_progress_box.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -17,6 +13,10 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include "core/device/serial_port_list.h"
+#include "core/device/updater.h"
+#include "gui/device/updater_progress_box.h"
 
 namespace kestrova {
 
@@ -135,7 +135,8 @@ void TFBootSer::SetComm(std::unique_ptr<TCustomComm> comm) {
     // Line events are handed over from the watcher's thread and dispatched on this window's
     // thread; a request still queued when the window goes is dropped with it.
     comm_->SetDispatchRequest([this] {
-        QMetaObject::invokeMethod(this, [this] { comm_->DeliverPendingEvents(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { comm_->DeliverPendingEvents(); }, Qt::QueuedConnection);
     });
     session_ = std::make_unique<UpdateDeviceSession>(*comm_);
 }
@@ -188,11 +189,10 @@ void TFBootSer::ExecuteClick() {
 RunOutcome TFBootSer::RunWithProgress(const std::string& program, const std::string& parameters, bool hide) {
     UpdaterProgressBox box(limit_, this);
     box.Begin();
-    const RunOutcome outcome =
-        RunAndWait(program, parameters, hide, limit_, [&box](std::chrono::milliseconds elapsed) {
-            box.SetElapsed(elapsed);
-            QCoreApplication::processEvents();
-        });
+    const RunOutcome outcome = RunAndWait(program, parameters, hide, limit_, [&box](std::chrono::milliseconds elapsed) {
+        box.SetElapsed(elapsed);
+        QCoreApplication::processEvents();
+    });
     box.Finish();
     return outcome;
 }

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "core/device/run_and_wait.h"
-#include "core/device/serial_port.h"
-#include "core/device/update_device_session.h"
-#include "core/project/dialogs.h"
-#include "core/project/project_context.h"
-
 #include <QDialog>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "core/device/run_and_wait.h"
+#include "core/device/serial_port.h"
+#include "core/device/update_device_session.h"
+#include "core/project/dialogs.h"
+#include "core/project/project_context.h"
 
 class QCheckBox;
 class QComboBox;

@@ -1,11 +1,11 @@
 #include "gui/device/updater_progress_box.h"
 
-#include "core/device/updater.h"
-#include "core/project/dialogs.h"
-
 #include <QCloseEvent>
 #include <QLabel>
 #include <QVBoxLayout>
+
+#include "core/device/updater.h"
+#include "core/project/dialogs.h"
 
 namespace kestrova {
 

@@ -1,9 +1,9 @@
 #include "core/device/comm_control_block.h"
 
 #include <gtest/gtest.h>
+#include <termios.h>
 
 #include <cerrno>
-#include <termios.h>
 
 namespace kestrova {
 namespace {

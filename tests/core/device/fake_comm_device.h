@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/device/serial_port.h"
-
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -9,6 +7,8 @@
 #include <memory>
 #include <mutex>
 #include <vector>
+
+#include "core/device/serial_port.h"
 
 namespace kestrova::testing {
 
@@ -22,7 +22,7 @@ struct FakeLine {
     bool cancelled = false;
     bool waiting = false;
     bool purged = false;
-    int devices = 0;       // devices alive
+    int devices = 0;  // devices alive
     int dispatchRequests = 0;
     std::uint32_t mask = 0;
     std::uint32_t inQueue = 0;

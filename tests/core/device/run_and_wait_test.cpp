@@ -1,12 +1,12 @@
 #include "core/device/run_and_wait.h"
 
-#include "support/temp_dir.h"
-
 #include <gtest/gtest.h>
-
-#include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
+
+#include <csignal>
+
+#include "support/temp_dir.h"
 
 namespace kestrova {
 namespace {
@@ -21,7 +21,7 @@ TEST(SplitCommandLine, BlanksQuotesAndBackslashes) {
     EXPECT_EQ(SplitCommandLine("x\"a b\"y"), (Args{"xa by"}));
     EXPECT_EQ(SplitCommandLine("\"\" b"), (Args{"", "b"}));
     EXPECT_EQ(SplitCommandLine(R"(a\b c\\d)"), (Args{R"(a\b)", R"(c\\d)"}));
-    EXPECT_EQ(SplitCommandLine(R"(a\"b)"), (Args{R"(a"b)"}));        // odd: a literal mark
+    EXPECT_EQ(SplitCommandLine(R"(a\"b)"), (Args{R"(a"b)"}));         // odd: a literal mark
     EXPECT_EQ(SplitCommandLine(R"("a\\" b)"), (Args{R"(a\)", "b"}));  // even: halved, mark closes
     EXPECT_EQ(SplitCommandLine(R"(a\\\"b)"), (Args{R"(a\"b)"}));
     EXPECT_EQ(SplitCommandLine(R"("a""b" c)"), (Args{R"(a"b)", "c"}));
@@ -54,8 +54,8 @@ TEST_F(RunAndWaitTest, ArgumentsExactlyAsTheParameterTextSays) {
     EXPECT_EQ(outcome.state, RunOutcome::State::Exited);
     EXPECT_EQ(outcome.code, 0);
     EXPECT_EQ(testing::ReadText(dir / "args.txt"), program +
-                                                      "|\n/dev/pts/3|\nNO|\nNO|\nPW|\nPR|\n/a b/MASTER/sim48120.sim|\n"
-                                                      "/a b/PROJECTS/P 1/bin/|\n");
+                                                       "|\n/dev/pts/3|\nNO|\nNO|\nPW|\nPR|\n/a b/MASTER/sim48120.sim|\n"
+                                                       "/a b/PROJECTS/P 1/bin/|\n");
 }
 
 TEST_F(RunAndWaitTest, ExitCodeAndSignalAreReported) {

@@ -1,11 +1,11 @@
 #include "core/device/serial_port_list.h"
 
-#include "support/temp_dir.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+
+#include "support/temp_dir.h"
 
 namespace kestrova {
 namespace {

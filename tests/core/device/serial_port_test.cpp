@@ -1,17 +1,17 @@
 #include "core/device/serial_port.h"
 
-#include "core/device/fake_comm_device.h"
-#include "support/temp_dir.h"
-
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <pty.h>
 #include <string>
-#include <termios.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
+
+#include "core/device/fake_comm_device.h"
+#include "support/temp_dir.h"
 
 namespace kestrova {
 namespace {
@@ -187,8 +187,7 @@ TEST(SerialPortOnPty, OptionsSetAndClearTheirFlags) {
     comm.SetOptions({TCommOption::coParityCheck, TCommOption::coDsrSensitivity, TCommOption::coIgnoreXOff,
                      TCommOption::coErrorChar, TCommOption::coNullStrip});
     comm.Open();
-    EXPECT_EQ(comm.ControlBlock().flags,
-              fBinary | fParity | fDsrSensitivity | fTXContinueOnXoff | fErrorChar | fNull);
+    EXPECT_EQ(comm.ControlBlock().flags, fBinary | fParity | fDsrSensitivity | fTXContinueOnXoff | fErrorChar | fNull);
     EXPECT_TRUE(pty.Settings().c_iflag & INPCK);
 
     comm.SetOptions({TCommOption::coNullStrip});

@@ -1,11 +1,11 @@
 #include "core/device/termios_device.h"
 
 #include <gtest/gtest.h>
-
-#include <future>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <future>
 
 namespace kestrova {
 namespace {

@@ -1,8 +1,8 @@
 #include "core/device/update_device_session.h"
 
-#include "core/device/fake_comm_device.h"
-
 #include <gtest/gtest.h>
+
+#include "core/device/fake_comm_device.h"
 
 namespace kestrova {
 namespace {

@@ -1,8 +1,6 @@
 #include "gui/device/update_device_window.h"
 
-#include "core/device/fake_comm_device.h"
-#include "support/recording_dialogs.h"
-#include "support/temp_dir.h"
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,10 +11,12 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
-
 #include <csignal>
 #include <cstdlib>
-#include <sys/stat.h>
+
+#include "core/device/fake_comm_device.h"
+#include "support/recording_dialogs.h"
+#include "support/temp_dir.h"
 
 using namespace kestrova;
 using kestrova::testing::FakeComm;
@@ -101,8 +101,8 @@ private slots:
         QCOMPARE(PortList()->count(), 2);
         QCOMPARE(PortList()->currentText(), QString("ttyS0"));
         QCOMPARE(Page(), 0);
-        for (const char* text : {"Firmware", "Read Firmware when finish", "Project", "Read Project when finish",
-                                 "Parameter", "List PGN"})
+        for (const char* text :
+             {"Firmware", "Read Firmware when finish", "Project", "Read Project when finish", "Parameter", "List PGN"})
             QVERIFY2(Check(*window, text) && Check(*window, text)->isChecked(), text);
         QVERIFY(!Check(*window, "Parameter")->isVisibleTo(window.get()));
         QVERIFY(!Check(*window, "List PGN")->isVisibleTo(window.get()));
@@ -205,26 +205,26 @@ private slots:
         answer.state = RunOutcome::State::NotStarted;
         answer.error = ENOENT;
         Button(*window, "Execute update firmware")->click();
-        QCOMPARE(dialogs.Texts().back(), "The updater \"" + dir->path() +
-                                             "/Ser_48120_Update\" cannot be started: No such file or directory");
+        QCOMPARE(dialogs.Texts().back(),
+                 "The updater \"" + dir->path() + "/Ser_48120_Update\" cannot be started: No such file or directory");
         answer.state = RunOutcome::State::Exited;
         answer.code = 4;
         Button(*window, "Execute update firmware")->click();
         QCOMPARE(dialogs.Texts().back(), std::string("The updater ended with exit code 4."));
     }
 
-    // The real run: a stand-in updater beside the "executable", the progress box while it runs.
+    // The real run: the stand-in updater beside the "executable", the progress box while it runs.
     void realUpdaterRunWithProgressBox() {
         window->SetUpdaterRunner(nullptr);
         const std::string program = dir->path() + "/Ser_48120_Update";
-        kestrova::testing::WriteText(
-            program, "#!/bin/sh\nfor a in \"$@\"; do printf '%s|\\n' \"$a\"; done > \"$(dirname \"$0\")/args.txt\"\n");
+        kestrova::testing::WriteText(program,
+                                     kestrova::testing::ReadText(KESTROVA_TEST_DATA "/device/Ser_48120_Update"));
         ::chmod(program.c_str(), 0755);
         Button(*window, "Connect")->click();
         Button(*window, "Next")->click();
         Button(*window, "Execute update firmware")->click();
         QVERIFY(dialogs.messages.empty());
-        QCOMPARE(kestrova::testing::ReadText(dir->path() + "/args.txt"),
+        QCOMPARE(kestrova::testing::ReadText(dir->path() + "/Ser_48120_Update.args"),
                  "/dev/ttyS0|\nFW|\nFR|\nPW|\nPR|\n" + dir->path() + "/MASTER/sim48120.sim|\n" + dir->path() +
                      "/PROJECTS/P 1/bin/|\n");
 
