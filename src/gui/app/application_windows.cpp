@@ -4,6 +4,7 @@
 #include "core/project/file_system.h"
 #include "gui/app/main_window.h"
 #include "gui/app/qt_dialogs.h"
+#include "gui/device/update_device_window.h"
 #include "gui/editors/communication_window.h"
 #include "gui/editors/receive_frames_window.h"
 #include "gui/editors/send_frames_window.h"
@@ -24,6 +25,7 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     pdo = new TFpdo(context, dialogs, owner);
     setVar = new TFSetVar(context, dialogs, owner);
     setPdo = new TFSetPdo(context, dialogs, owner);
+    bootSer = new TFBootSer(context, dialogs, owner);
 
     main->SetNewProjectDialog(saveproj);
     main->Bind(MainCommand::Communication, [this] { pargen->ShowModal(); });
@@ -31,7 +33,9 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     main->Bind(MainCommand::SendFrames, [this] { setPdo->ShowModal(); });
     main->Bind(MainCommand::SendTimer, [this] { pdo->ShowModal(); });
     main->Bind(MainCommand::GsdFile, [&context, &dialogs] { RunGsdCommand(context, dialogs); });
-    main->Bind(MainCommand::UpdateDevice, [&context, &dialogs] { PrepareDeviceUpdate(context, dialogs); });
+    main->Bind(MainCommand::UpdateDevice, [this, &context, &dialogs] {
+        if (PrepareDeviceUpdate(context, dialogs)) bootSer->ShowModal();
+    });
 }
 
 ApplicationWindows::~ApplicationWindows() = default;

@@ -13,6 +13,7 @@ class TFpargen;
 class TFpdo;
 class TFSetVar;
 class TFSetPdo;
+class TFBootSer;
 
 // Every window of the program, created once at start in a fixed order (the main window
 // first, so its workspace exists before any other window) and reused for the whole run.
@@ -27,6 +28,7 @@ struct ApplicationWindows {
     TFpdo* pdo = nullptr;
     TFSetVar* setVar = nullptr;
     TFSetPdo* setPdo = nullptr;
+    TFBootSer* bootSer = nullptr;
 };
 
 // The program: application title, windows, message loop.
