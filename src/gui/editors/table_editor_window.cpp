@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/editors/editor_commit.h"
 #include "gui/editors/editor_grid.h"
@@ -37,7 +38,7 @@ TableEditorWindow::TableEditorWindow(TableEditorModel model, ProjectContext& con
     const int rowsShown = std::min(grid_->rowCount(), 16);
     const int height = grid_->horizontalHeader()->sizeHint().height() + rowsShown * grid_->rowHeight(0) +
                        okButton_->sizeHint().height() + 48;
-    resize(grid_->FullWidth() + 24, height);
+    resize(std::max(grid_->FullWidth() + 24, 320), height);
     setSizeGripEnabled(true);
 
     connect(okButton_, &QPushButton::clicked, this, &TableEditorWindow::OkClick);
