@@ -91,10 +91,10 @@ std::vector<TableRow> LoadRowTable(const TableLayout& layout, const std::string&
     for (size_t row = 0; row < document->rows.size(); ++row) {
         const XmlRow& element = document->rows[row];
         for (size_t column = 0; column < layout.columns.size(); ++column) {
-            const TableColumn& spec = layout.columns[column];
+            const TableColumn& rule = layout.columns[column];
             std::string text =
-                spec.required ? element.Required(spec.attribute) : element.Guarded(spec.attribute, spec.fallback);
-            table[row][column] = spec.decode ? spec.decode(text) : std::move(text);
+                rule.required ? element.Required(rule.attribute) : element.Guarded(rule.attribute, rule.fallback);
+            table[row][column] = rule.decode ? rule.decode(text) : std::move(text);
         }
     }
     return table;
@@ -106,12 +106,12 @@ std::vector<NamedTexts> RowListEntries(const TableLayout& layout, const std::vec
     for (size_t row = 0; row < length; ++row) {
         NamedTexts attributes;
         for (size_t column = 0; column < layout.columns.size(); ++column) {
-            const TableColumn& spec = layout.columns[column];
+            const TableColumn& rule = layout.columns[column];
             const std::string& text = CellText(rows, row, column);
-            if (!spec.encode) {
-                attributes.emplace_back(spec.attribute, text);
-            } else if (auto encoded = spec.encode(text)) {
-                attributes.emplace_back(spec.attribute, std::move(*encoded));
+            if (!rule.encode) {
+                attributes.emplace_back(rule.attribute, text);
+            } else if (auto encoded = rule.encode(text)) {
+                attributes.emplace_back(rule.attribute, std::move(*encoded));
             }
         }
         entries.push_back(std::move(attributes));

@@ -130,12 +130,12 @@ EditorGrid::EditorGrid(TableLayout layout, QWidget* parent)
     setWordWrap(false);
 
     for (size_t column = 0; column < layout_.columns.size(); ++column) {
-        const TableColumn& spec = layout_.columns[column];
-        if (spec.kind == CellKind::Flag) {
+        const TableColumn& rule = layout_.columns[column];
+        if (rule.kind == CellKind::Flag) {
             setItemDelegateForColumn(GridColumn(column), new FlagDelegate(this));
-        } else if (spec.kind == CellKind::Pick) {
+        } else if (rule.kind == CellKind::Pick) {
             QStringList entries;
-            for (const auto& entry : spec.entries) entries << QString::fromStdString(entry);
+            for (const auto& entry : rule.entries) entries << QString::fromStdString(entry);
             setItemDelegateForColumn(GridColumn(column), new PickDelegate(entries, this));
         }
     }
@@ -148,11 +148,11 @@ void EditorGrid::SetCell(int row, int column, const QString& text) {
         setItem(row, column, NewItem(text, Qt::ItemIsEnabled));
         return;
     }
-    const auto& spec = layout_.columns[static_cast<size_t>(column - 1)];
+    const auto& rule = layout_.columns[static_cast<size_t>(column - 1)];
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (spec.kind != CellKind::Flag) flags |= Qt::ItemIsEditable;
+    if (rule.kind != CellKind::Flag) flags |= Qt::ItemIsEditable;
     auto* cell = NewItem(text, flags);
-    if (spec.kind == CellKind::Flag) cell->setTextAlignment(Qt::AlignCenter);
+    if (rule.kind == CellKind::Flag) cell->setTextAlignment(Qt::AlignCenter);
     setItem(row, column, cell);
 }
 
@@ -220,11 +220,11 @@ void EditorGrid::FitColumns() {
     setColumnWidth(0, labelWidth + padding);
 
     for (size_t column = 0; column < layout_.columns.size(); ++column) {
-        const TableColumn& spec = layout_.columns[column];
-        int width = std::max(headerMetrics.horizontalAdvance(QString::fromStdString(spec.heading)) + padding,
+        const TableColumn& rule = layout_.columns[column];
+        int width = std::max(headerMetrics.horizontalAdvance(QString::fromStdString(rule.heading)) + padding,
                              cellMetrics.horizontalAdvance(QStringLiteral("0x0000")) + padding);
-        if (spec.kind == CellKind::Pick) {
-            for (const auto& entry : spec.entries)
+        if (rule.kind == CellKind::Pick) {
+            for (const auto& entry : rule.entries)
                 width = std::max(width, cellMetrics.horizontalAdvance(QString::fromStdString(entry)) + padding +
                                             style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this));
         }
