@@ -1,16 +1,47 @@
 #pragma once
 
-#include <cerrno>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/device/serial_port.h"
 
 namespace kestrova::testing {
+
+// A pseudo-terminal pair: the code under test opens the slave by name; the test reads and changes
+// the line settings through the master (which reports the slave's) and writes bytes into it.
+struct Pty {
+    Pty() {
+        char path[256] = {};
+        if (::openpty(&master, &slave, path, nullptr, nullptr) == 0) name = path;
+    }
+    ~Pty() {
+        if (master >= 0) ::close(master);
+        if (slave >= 0) ::close(slave);
+    }
+    termios Settings() const {
+        termios settings{};
+        ::tcgetattr(master, &settings);
+        return settings;
+    }
+    void Change(const std::function<void(termios&)>& change) {
+        termios settings = Settings();
+        change(settings);
+        ::tcsetattr(master, TCSANOW, &settings);
+    }
+    int master = -1, slave = -1;
+    std::string name;
+};
 
 // A serial device the test drives: line events are pushed by the test and returned by WaitEvent
 // on the watcher's thread. Its state lives in a shared record that outlives the device, so a test
@@ -19,27 +50,26 @@ struct FakeLine {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<std::uint32_t> events;
-    bool cancelled = false;
-    bool waiting = false;
-    bool purged = false;
+    bool cancelled = false, waiting = false, purged = false;
     int devices = 0;  // devices alive
     int dispatchRequests = 0;
-    std::uint32_t mask = 0;
-    std::uint32_t inQueue = 0;
-    std::uint32_t errors = 0;
+    std::uint32_t mask = 0, inQueue = 0, errors = 0;
     int escapeError = 0;
     std::vector<EscapeCode> escapes;
     CommControlBlock block;
 
-    void Push(std::uint32_t event) {
+    // Runs a change under the lock and wakes whoever waits for one.
+    template <typename Change>
+    auto Locked(Change change) {
         std::lock_guard<std::mutex> lock(mutex);
-        events.push_back(event);
         changed.notify_all();
+        return change();
+    }
+    void Push(std::uint32_t event) {
+        Locked([&] { events.push_back(event); });
     }
     void NoteDispatchRequest() {
-        std::lock_guard<std::mutex> lock(mutex);
-        ++dispatchRequests;
-        changed.notify_all();
+        Locked([&] { ++dispatchRequests; });
     }
     // Waits (generously) for a condition the watcher brings about.
     template <typename Condition>
@@ -52,17 +82,14 @@ struct FakeLine {
 class FakeCommDevice : public CommDevice {
 public:
     explicit FakeCommDevice(std::shared_ptr<FakeLine> line) : line_(std::move(line)) {
-        std::lock_guard<std::mutex> lock(line_->mutex);
-        ++line_->devices;
-        line_->cancelled = false;
-        line_->purged = false;
+        line_->Locked([this] {
+            ++line_->devices;
+            line_->cancelled = line_->purged = false;
+        });
     }
     ~FakeCommDevice() override {
-        std::lock_guard<std::mutex> lock(line_->mutex);
-        --line_->devices;
-        line_->changed.notify_all();
+        line_->Locked([this] { --line_->devices; });
     }
-
     int GetState(CommControlBlock& block) override {
         block = line_->block;
         return 0;
@@ -78,16 +105,15 @@ public:
         return line_->escapeError;
     }
     CommStatus ClearError() override {
-        std::lock_guard<std::mutex> lock(line_->mutex);
-        CommStatus status;
-        status.errors = line_->errors;
-        status.inQueue = line_->inQueue;
-        line_->errors = 0;
-        return status;
+        return line_->Locked([this] {
+            CommStatus status;
+            status.errors = std::exchange(line_->errors, 0);
+            status.inQueue = line_->inQueue;
+            return status;
+        });
     }
     void SetMask(std::uint32_t mask) override {
-        std::lock_guard<std::mutex> lock(line_->mutex);
-        line_->mask = mask;
+        line_->Locked([&] { line_->mask = mask; });
     }
     std::optional<std::uint32_t> WaitEvent() override {
         std::unique_lock<std::mutex> lock(line_->mutex);
@@ -101,13 +127,10 @@ public:
         return event & line_->mask;
     }
     void CancelWait() override {
-        std::lock_guard<std::mutex> lock(line_->mutex);
-        line_->cancelled = true;
-        line_->changed.notify_all();
+        line_->Locked([this] { line_->cancelled = true; });
     }
     void Purge() override {
-        std::lock_guard<std::mutex> lock(line_->mutex);
-        line_->purged = true;
+        line_->Locked([this] { line_->purged = true; });
     }
 
 private:

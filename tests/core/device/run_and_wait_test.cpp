@@ -28,11 +28,6 @@ TEST(SplitCommandLine, BlanksQuotesAndBackslashes) {
     EXPECT_EQ(SplitCommandLine("\"open to the end"), (Args{"open to the end"}));
 }
 
-TEST(SplitCommandLine, TheUpdaterParameterText) {
-    EXPECT_EQ(SplitCommandLine(R"(/dev/ttyS0 FW FR NO PR "/t/MASTER/sim48120.sim" "/t/PROJECTS/my p1/bin/")"),
-              (Args{"/dev/ttyS0", "FW", "FR", "NO", "PR", "/t/MASTER/sim48120.sim", "/t/PROJECTS/my p1/bin/"}));
-}
-
 class RunAndWaitTest : public ::testing::Test {
 protected:
     std::string Script(const std::string& name, const std::string& body) {
@@ -47,10 +42,8 @@ protected:
 TEST_F(RunAndWaitTest, ArgumentsExactlyAsTheParameterTextSays) {
     const std::string program =
         Script("up date", "for a in \"$0\" \"$@\"; do printf '%s|\\n' \"$a\"; done > \"$(dirname \"$0\")/args.txt\"");
-    int ticks = 0;
     const RunOutcome outcome =
-        RunAndWait(program, R"(/dev/pts/3 NO NO PW PR "/a b/MASTER/sim48120.sim" "/a b/PROJECTS/P 1/bin/")", false,
-                   kRunAndWaitLimit, [&](std::chrono::milliseconds) { ++ticks; });
+        RunAndWait(program, R"(/dev/pts/3 NO NO PW PR "/a b/MASTER/sim48120.sim" "/a b/PROJECTS/P 1/bin/")", false);
     EXPECT_EQ(outcome.state, RunOutcome::State::Exited);
     EXPECT_EQ(outcome.code, 0);
     EXPECT_EQ(testing::ReadText(dir / "args.txt"), program +

@@ -1,37 +1,20 @@
 #include "core/device/termios_device.h"
 
 #include <gtest/gtest.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include <future>
+
+#include "core/device/fake_comm_device.h"
 
 namespace kestrova {
 namespace {
 
-class PtyPair {
-public:
-    PtyPair() {
-        char name[256] = {};
-        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) return;
-        path = name;
-        termios settings{};
-        ::tcgetattr(slave, &settings);
-        ::cfmakeraw(&settings);  // as the component leaves the line after its open
-        ::tcsetattr(slave, TCSANOW, &settings);
-    }
-    ~PtyPair() {
-        if (master >= 0) ::close(master);
-        if (slave >= 0) ::close(slave);
-    }
-    int master = -1, slave = -1;
-    std::string path;
-};
+using testing::Pty;
 
 TEST(TermiosDevice, WaitsForArrivingBytesAgainWhileEarlierOnesStayUnread) {
-    PtyPair pty;
-    auto device = OpenTermiosDevice(pty.path);
+    Pty pty;
+    pty.Change([](termios& t) { ::cfmakeraw(&t); });  // as the component leaves the line after its open
+    auto device = OpenTermiosDevice(pty.name);
     device->SetMask(EV_RXCHAR | EV_CTS);
     ASSERT_EQ(::write(pty.master, "a", 1), 1);
     EXPECT_EQ(device->WaitEvent(), std::optional<std::uint32_t>(EV_RXCHAR));
@@ -47,8 +30,8 @@ TEST(TermiosDevice, WaitsForArrivingBytesAgainWhileEarlierOnesStayUnread) {
 }
 
 TEST(TermiosDevice, AHungUpLineIsWaitedOnNoMoreButCancelStillEndsTheWait) {
-    PtyPair pty;
-    auto device = OpenTermiosDevice(pty.path);
+    Pty pty;
+    auto device = OpenTermiosDevice(pty.name);
     device->SetMask(EV_RXCHAR);
     ::close(pty.master);  // the other end goes away
     pty.master = -1;
@@ -57,20 +40,10 @@ TEST(TermiosDevice, AHungUpLineIsWaitedOnNoMoreButCancelStillEndsTheWait) {
     EXPECT_EQ(wait.get(), std::nullopt);
 }
 
-TEST(TermiosDevice, OnlyOneHolderAtATime) {
-    PtyPair pty;
-    auto first = OpenTermiosDevice(pty.path);
-    EXPECT_THROW(OpenTermiosDevice(pty.path), ECommError);
-    first.reset();
-    EXPECT_NO_THROW(OpenTermiosDevice(pty.path));
-}
-
 TEST(TermiosDevice, SpeedWithoutAConstantReachesTheDriver) {
-    PtyPair pty;
+    Pty pty;
     ASSERT_EQ(SetCustomSpeed(pty.slave, 56000), 0);
-    termios settings{};
-    ASSERT_EQ(::tcgetattr(pty.slave, &settings), 0);
-    EXPECT_EQ(cfgetospeed(&settings), static_cast<speed_t>(0010000));  // "other speed", held by the driver
+    EXPECT_EQ(cfgetospeed(&static_cast<const termios&>(pty.Settings())), static_cast<speed_t>(0010000));  // "other speed"
     EXPECT_NE(SetCustomSpeed(-1, 56000), 0);
 }
 

@@ -29,22 +29,12 @@ struct Run {
     bool hide;
 };
 
-QPushButton* Button(QWidget& window, const QString& text) {
-    for (auto* button : window.findChildren<QPushButton*>())
-        if (button->text() == text) return button;
+// The child of the given kind that shows this text.
+template <typename Widget>
+Widget* Find(QWidget& window, const QString& text) {
+    for (auto* widget : window.findChildren<Widget*>())
+        if (widget->text() == text) return widget;
     return nullptr;
-}
-
-QCheckBox* Check(QWidget& window, const QString& text) {
-    for (auto* box : window.findChildren<QCheckBox*>())
-        if (box->text() == text) return box;
-    return nullptr;
-}
-
-bool HasLabel(QWidget& window, const QString& text) {
-    for (auto* label : window.findChildren<QLabel*>())
-        if (label->text() == text) return true;
-    return false;
 }
 
 }  // namespace
@@ -63,6 +53,19 @@ class UpdateDeviceWindowTest : public QObject {
 
     QComboBox* PortList() { return window->findChild<QComboBox*>("ComPortList"); }
     int Page() { return window->findChild<QStackedWidget*>()->currentIndex(); }
+    QCheckBox* Check(const QString& text) { return Find<QCheckBox>(*window, text); }
+    void Click(const QString& text) { Find<QPushButton>(*window, text)->click(); }
+    // Connects to the port at `index`, goes to the options page, clears the named boxes and executes.
+    void Execute(int index, std::initializer_list<const char*> cleared) {
+        PortList()->setCurrentIndex(index);
+        Click("Connect");
+        Click("Next");
+        for (const char* text : cleared) Check(text)->setChecked(false);
+        Click("Execute update firmware");
+    }
+    std::string Paths() {
+        return " \"" + dir->path() + "/MASTER/sim48120.sim\" \"" + dir->path() + "/PROJECTS/P 1/bin/\"";
+    }
 
 private slots:
     void init() {
@@ -89,13 +92,11 @@ private slots:
 
     void instructionPageTexts() {
         QCOMPARE(window->windowTitle(), QString("Update Firmware from Serial (RS232)"));
-        QVERIFY(HasLabel(*window, "Follow these steps to update the GX48120 from RS232:"));
-        QVERIFY(HasLabel(*window, "1 - Turn OFF the Device"));
-        QVERIFY(HasLabel(*window, "2 - Insert the Boot Jumper (see the manual)"));
-        QVERIFY(HasLabel(*window, "3 - Select the  COM port and press the connect button"));
-        QVERIFY(HasLabel(*window, "4 - Turn ON the Device"));
-        QVERIFY(HasLabel(*window, "5 - Check the BOOT led. It must blink quickly"));
-        QVERIFY(HasLabel(*window, "Update Device Options"));
+        for (const char* text :
+             {"Follow these steps to update the GX48120 from RS232:", "1 - Turn OFF the Device",
+              "2 - Insert the Boot Jumper (see the manual)", "3 - Select the  COM port and press the connect button",
+              "4 - Turn ON the Device", "5 - Check the BOOT led. It must blink quickly", "Update Device Options"})
+            QVERIFY2(Find<QLabel>(*window, text), text);
         QCOMPARE(window->findChild<QToolButton*>("RefreshPorts")->toolTip(), QString("Update COM Port List"));
         QVERIFY(!PortList()->isEditable());
         QCOMPARE(PortList()->count(), 2);
@@ -103,9 +104,9 @@ private slots:
         QCOMPARE(Page(), 0);
         for (const char* text :
              {"Firmware", "Read Firmware when finish", "Project", "Read Project when finish", "Parameter", "List PGN"})
-            QVERIFY2(Check(*window, text) && Check(*window, text)->isChecked(), text);
-        QVERIFY(!Check(*window, "Parameter")->isVisibleTo(window.get()));
-        QVERIFY(!Check(*window, "List PGN")->isVisibleTo(window.get()));
+            QVERIFY2(Check(text) && Check(text)->isChecked(), text);
+        QVERIFY(!Check("Parameter")->isVisibleTo(window.get()));
+        QVERIFY(!Check("List PGN")->isVisibleTo(window.get()));
     }
 
     void refreshAndEmptyList() {
@@ -114,55 +115,41 @@ private slots:
         QCOMPARE(PortList()->count(), 1);
         ports.clear();
         window->Reset();
-        QCOMPARE(PortList()->count(), 0);
         QCOMPARE(PortList()->currentIndex(), -1);
-        Button(*window, "Connect")->click();
+        Click("Connect");
         QCOMPARE(dialogs.Texts(), std::vector<std::string>{"Error!! Com Port cannot be open."});
         QCOMPARE(dialogs.messages[0].kind, MessageKind::Error);
     }
 
-    void nextBeforeConnect() {
-        Button(*window, "Next")->click();
+    void nextBeforeConnectThenConnectTwice() {
+        Click("Next");
         QCOMPARE(dialogs.Texts(), std::vector<std::string>{"Select one port."});
         QCOMPARE(dialogs.messages[0].kind, MessageKind::Error);
         QCOMPARE(Page(), 0);
-    }
-
-    void connectTwiceThenNext() {
         PortList()->setCurrentIndex(1);
-        Button(*window, "Connect")->click();
-        Button(*window, "Connect")->click();
-        QVERIFY(dialogs.messages.empty());
+        Click("Connect");
+        Click("Connect");
+        QCOMPARE(dialogs.messages.size(), size_t(1));
         QCOMPARE(comm->opens, 2);
-        QVERIFY(comm->IsOpen());
         QCOMPARE(comm->DeviceName(), std::string("/dev/ttyUSB1"));
         QCOMPARE(comm->line->escapes.back(), EscapeCode::SETDTR);
-        Button(*window, "Next")->click();
-        QVERIFY(dialogs.messages.empty());
+        Click("Next");
+        QCOMPARE(dialogs.messages.size(), size_t(1));
         QCOMPARE(Page(), 1);
         QVERIFY(!comm->IsOpen());
-
         window->Reset();  // shown again: instruction page, not connected
         QCOMPARE(Page(), 0);
-        Button(*window, "Next")->click();
-        QCOMPARE(dialogs.Texts(), std::vector<std::string>{"Select one port."});
-    }
-
-    void failedConnect() {
-        comm->failOpenWith = EBUSY;
-        Button(*window, "Connect")->click();
-        QCOMPARE(dialogs.Texts(), std::vector<std::string>{"Error!! Com Port cannot be open."});
-        Button(*window, "Next")->click();
+        Click("Next");
         QCOMPARE(dialogs.Texts().back(), std::string("Select one port."));
     }
 
     void closingClosesThePort() {
-        Button(*window, "Connect")->click();
+        Click("Connect");
         QVERIFY(comm->IsOpen());
-        Button(*window, "Cancel")->click();
+        Click("Cancel");
         QVERIFY(!comm->IsOpen());
         window->show();
-        Button(*window, "Connect")->click();
+        Click("Connect");
         QVERIFY(comm->IsOpen());
         window->close();  // the close box
         QVERIFY(!comm->IsOpen());
@@ -171,66 +158,45 @@ private slots:
     void lineEventsAreDispatchedOnTheWindowThread() {
         bool ctsSeen = false;
         comm->OnCts = [&](TCustomComm&) { ctsSeen = QThread::currentThread() == qApp->thread(); };
-        Button(*window, "Connect")->click();
+        Click("Connect");
         comm->line->Push(EV_CTS);
         QTRY_VERIFY_WITH_TIMEOUT(ctsSeen, 30000);
     }
 
     void parameterTextOfTheExample() {
-        PortList()->setCurrentIndex(1);
-        Button(*window, "Connect")->click();
-        Button(*window, "Next")->click();
-        Check(*window, "Project")->setChecked(false);
-        Button(*window, "Execute update firmware")->click();
+        Execute(1, {"Project"});
         QCOMPARE(runs.size(), size_t(1));
         QCOMPARE(runs[0].program, dir->path() + "/Ser_48120_Update");
-        QCOMPARE(runs[0].parameters, "/dev/ttyUSB1 FW FR NO PR \"" + dir->path() + "/MASTER/sim48120.sim\" \"" +
-                                         dir->path() + "/PROJECTS/P 1/bin/\"");
+        QCOMPARE(runs[0].parameters, "/dev/ttyUSB1 FW FR NO PR" + Paths());
         QCOMPARE(runs[0].hide, false);
         QVERIFY(dialogs.messages.empty());  // exit 0: nothing to say
         QCOMPARE(Page(), 1);                // and the options page stays
     }
 
     void parameterTextWithAllOptionsClear() {
-        Button(*window, "Connect")->click();
-        Button(*window, "Next")->click();
-        for (const char* text : {"Firmware", "Read Firmware when finish", "Project", "Read Project when finish"})
-            Check(*window, text)->setChecked(false);
-        Button(*window, "Execute update firmware")->click();
-        QCOMPARE(runs.back().parameters, "/dev/ttyS0 NO NO NO NO \"" + dir->path() + "/MASTER/sim48120.sim\" \"" +
-                                             dir->path() + "/PROJECTS/P 1/bin/\"");
+        Execute(0, {"Firmware", "Read Firmware when finish", "Project", "Read Project when finish"});
+        QCOMPARE(runs.back().parameters, "/dev/ttyS0 NO NO NO NO" + Paths());
     }
 
-    void outcomesAreReported() {
+    void unstartableUpdaterIsReported() {
         answer.state = RunOutcome::State::NotStarted;
         answer.error = ENOENT;
-        Button(*window, "Execute update firmware")->click();
-        QCOMPARE(dialogs.Texts().back(),
-                 "The updater \"" + dir->path() + "/Ser_48120_Update\" cannot be started: No such file or directory");
-        answer.state = RunOutcome::State::Exited;
-        answer.code = 4;
-        Button(*window, "Execute update firmware")->click();
-        QCOMPARE(dialogs.Texts().back(), std::string("The updater ended with exit code 4."));
+        Click("Execute update firmware");
+        QCOMPARE(dialogs.Texts(),
+                 std::vector<std::string>{"The updater \"" + dir->path() +
+                                          "/Ser_48120_Update\" cannot be started: No such file or directory"});
     }
 
-    // The real run: the stand-in updater beside the "executable", the progress box while it runs.
+    // The real runner on an updater that outlives a short limit: it gets the parameter text as its
+    // arguments, the progress box is shown modally meanwhile, then "still running" is said.
     void realUpdaterRunWithProgressBox() {
         window->SetUpdaterRunner(nullptr);
+        window->SetUpdaterTimeLimit(std::chrono::milliseconds(2000));
         const std::string program = dir->path() + "/Ser_48120_Update";
         kestrova::testing::WriteText(program,
-                                     kestrova::testing::ReadText(KESTROVA_TEST_DATA "/device/Ser_48120_Update"));
+                                     "#!/bin/sh\ncd \"$(dirname \"$0\")\"\necho $$ > pid.txt\n"
+                                     "for a in \"$@\"; do printf '%s|\\n' \"$a\"; done > args.txt\nexec sleep 60\n");
         ::chmod(program.c_str(), 0755);
-        Button(*window, "Connect")->click();
-        Button(*window, "Next")->click();
-        Button(*window, "Execute update firmware")->click();
-        QVERIFY(dialogs.messages.empty());
-        QCOMPARE(kestrova::testing::ReadText(dir->path() + "/Ser_48120_Update.args"),
-                 "/dev/ttyS0|\nFW|\nFR|\nPW|\nPR|\n" + dir->path() + "/MASTER/sim48120.sim|\n" + dir->path() +
-                     "/PROJECTS/P 1/bin/|\n");
-
-        // One that outlives a short limit: the box is shown modally meanwhile, then "still running".
-        kestrova::testing::WriteText(program, "#!/bin/sh\necho $$ > \"$(dirname \"$0\")/pid.txt\"\nexec sleep 60\n");
-        window->SetUpdaterTimeLimit(std::chrono::milliseconds(2000));
         QString seen;
         bool modal = false;
         QTimer probe;
@@ -241,16 +207,20 @@ private slots:
             }
         });
         probe.start(5);
-        Button(*window, "Execute update firmware")->click();
+        Execute(0, {});
         probe.stop();
-        QVERIFY(modal);
-        QVERIFY2(seen.startsWith("The updater is running: ") && seen.endsWith(" s of at most 2 s."), qPrintable(seen));
-        QCOMPARE(dialogs.Texts().back(),
-                 std::string("The updater is still running after 2 seconds; the tool no longer waits for it."));
-        QCOMPARE(dialogs.messages.back().kind, MessageKind::Warning);
         const pid_t pid = std::atoi(kestrova::testing::ReadText(dir->path() + "/pid.txt").c_str());
         QVERIFY(pid > 0);
         ::kill(pid, SIGKILL);
+        QCOMPARE(kestrova::testing::ReadText(dir->path() + "/args.txt"), "/dev/ttyS0|\nFW|\nFR|\nPW|\nPR|\n" +
+                                                                             dir->path() + "/MASTER/sim48120.sim|\n" +
+                                                                             dir->path() + "/PROJECTS/P 1/bin/|\n");
+        QVERIFY(modal);
+        QVERIFY2(seen.startsWith("The updater is running: ") && seen.endsWith(" s of at most 2 s."), qPrintable(seen));
+        QCOMPARE(
+            dialogs.Texts(),
+            std::vector<std::string>{"The updater is still running after 2 seconds; the tool no longer waits for it."});
+        QCOMPARE(dialogs.messages.back().kind, MessageKind::Warning);
     }
 };
 
