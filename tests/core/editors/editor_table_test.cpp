@@ -2,19 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include "core/project/error.h"
-#include "support/temp_dir.h"
+#include "editor_test_support.h"
 
 namespace kestrova {
 namespace {
 
+using testing::ErrorOf;
+using testing::Repeated;
 using testing::TempDir;
 using testing::WriteText;
 
 // A small list: key "Name", a flag, and a coded column whose absent attribute reads as "none".
 TableLayout SampleLayout() {
     TableLayout layout;
-    layout.labelHeading = "N";
     layout.rowLabels = NumberedLabels(4);
     TableColumn coded = TextColumn("Code", "C");
     coded.decode = [](const std::string& text) { return text.empty() ? std::string("none") : "#" + text; };
@@ -23,14 +23,13 @@ TableLayout SampleLayout() {
         return text.substr(1);
     };
     layout.columns = {TextColumn("Name", "Name", true), FlagColumn("Set", "Set"), coded};
-    layout.keyColumn = 0;
     layout.keyName = "Name";
     layout.rowNamePrefix = "row ";
     layout.entryNoun = "items";
     return layout;
 }
 
-TEST(EditorTableList, EndsAtTheFirstEmptyKeyCellAndNeverPassesTheCapacity) {
+TEST(EditorTableList, EndsAtTheFirstEmptyKeyCellAndNeverPassesTheCapacityCellsOutsideAreEmpty) {
     const auto layout = SampleLayout();
     auto rows = EmptyTable(layout);
     EXPECT_EQ(ListLength(layout, rows), 0u);
@@ -41,29 +40,18 @@ TEST(EditorTableList, EndsAtTheFirstEmptyKeyCellAndNeverPassesTheCapacity) {
     for (auto& row : rows) row[0] = "x";
     rows.push_back({"beyond", "", ""});
     EXPECT_EQ(ListLength(layout, rows), 4u);
+    EXPECT_EQ(CellText(rows, 4, 0), "beyond");
+    EXPECT_EQ(CellText(rows, 4, 5), "") << "a missing column";
+    EXPECT_EQ(CellText(rows, 7, 0), "") << "a missing row";
 }
 
-TEST(EditorTableList, CellTextOfAMissingRowOrColumnIsEmpty) {
-    const std::vector<TableRow> rows{{"a"}};
-    EXPECT_EQ(CellText(rows, 0, 0), "a");
-    EXPECT_EQ(CellText(rows, 0, 5), "");
-    EXPECT_EQ(CellText(rows, 7, 0), "");
-}
-
-TEST(EditorTableStrayRows, BlankTextsAndClearedFlagsAfterTheEndAreNoLoss) {
+TEST(EditorTableStrayRows, OnlyTextOrATickedFlagFromTheListEndOnIsRefusedNamingBothRows) {
     const auto layout = SampleLayout();
     auto rows = EmptyTable(layout);
     rows[0] = {"a", "Y", ""};
     rows[2] = {"", "N", "  "};
     rows[3] = {" ", "", "\t"};
-    EXPECT_FALSE(FirstStrayRow(layout, rows));
-    EXPECT_FALSE(CheckNoStrayRows(layout, rows));
-}
-
-TEST(EditorTableStrayRows, ATickedFlagOrAnyTextAfterTheEndIsRefusedNamingBothRows) {
-    const auto layout = SampleLayout();
-    auto rows = EmptyTable(layout);
-    rows[0][0] = "a";
+    EXPECT_FALSE(CheckNoStrayRows(layout, rows)) << "blank texts and cleared flags are no loss";
     rows[2][1] = "Y";
     EXPECT_EQ(FirstStrayRow(layout, rows), 2u);
     EXPECT_EQ(CheckNoStrayRows(layout, rows),
@@ -72,13 +60,7 @@ TEST(EditorTableStrayRows, ATickedFlagOrAnyTextAfterTheEndIsRefusedNamingBothRow
     rows[2][1] = "";
     rows[3][2] = "z";
     EXPECT_EQ(FirstStrayRow(layout, rows), 3u);
-}
-
-TEST(EditorTableStrayRows, TheRowWithTheEmptyKeyCellIsLostTooWhenItHoldsData) {
-    const auto layout = SampleLayout();
-    auto rows = EmptyTable(layout);
-    rows[0] = {"", "", "typed"};
-    EXPECT_EQ(FirstStrayRow(layout, rows), 0u);
+    rows[0] = {"", "", "typed"};  // the row with the empty key cell is lost too
     EXPECT_EQ(CheckNoStrayRows(layout, rows),
               "Error in row 1!! The Name is empty, so the list ends there and row 1 would not be saved. "
               "Fill in the Name or clear row 1.");
@@ -97,33 +79,17 @@ TEST(EditorTableDocument, LoadsRequiredGuardedAndDecodedCellsIntoAFullTable) {
     EXPECT_EQ(LoadRowTable(layout, dir / "absent.xml"), EmptyTable(layout));
 }
 
-TEST(EditorTableDocument, ARowWithoutARequiredAttributeStopsTheWholeLoad) {
+TEST(EditorTableDocument, AMissingRequiredAttributeOrMoreRowsThanTheTableShowsStopTheLoad) {
     TempDir dir;
     const auto path = dir / "list.xml";
     WriteText(path, "<Any><row Name=\"a\"/><row Set=\"Y\"/></Any>");
-    try {
-        LoadRowTable(SampleLayout(), path);
-        FAIL() << "loaded";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "The attribute 'Name' is missing in row 2 of " + path + ".");
-    }
-}
-
-TEST(EditorTableDocument, MoreRowsThanTheTableShowsAreRefusedNotCut) {
-    TempDir dir;
-    const auto path = dir / "list.xml";
-    std::string text = "<Any>";
-    for (int i = 0; i < 5; ++i) text += "<row Name=\"n\"/>";
-    WriteText(path, text + "</Any>");
-    try {
-        LoadRowTable(SampleLayout(), path);
-        FAIL() << "loaded";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "The file " + path +
-                      " holds 5 items, more than the 4 this window can show. It is not opened, so that saving "
-                      "cannot drop any of them.");
-    }
+    EXPECT_EQ(ErrorOf([&] { LoadRowTable(SampleLayout(), path); }),
+              "The attribute 'Name' is missing in row 2 of " + path + ".");
+    WriteText(path, Repeated("Any", "<row Name=\"n\"/>", 5));
+    EXPECT_EQ(ErrorOf([&] { LoadRowTable(SampleLayout(), path); }),
+              "The file " + path +
+                  " holds 5 items, more than the 4 this window can show. It is not opened, so that saving cannot "
+                  "drop any of them.");
     EXPECT_NO_THROW(CheckCapacity(SampleLayout(), 4, path));
 }
 
@@ -142,11 +108,8 @@ TEST(EditorTableDocument, EntriesStopAtTheListEndKeepColumnOrderAndLeaveOutUnenc
 TEST(EditorTableTexts, TrimAndRangeFollowTheIntegerRule) {
     EXPECT_EQ(TrimBlanks(" \t a b \r\n"), "a b");
     EXPECT_EQ(TrimBlanks("   "), "");
-    EXPECT_TRUE(IntegerInRange("0", 0, 1));
-    EXPECT_TRUE(IntegerInRange(" 1", 0, 1));
-    EXPECT_TRUE(IntegerInRange("$FFFF", 0, 0xFFFF));
-    EXPECT_FALSE(IntegerInRange("1 ", 0, 1));
-    EXPECT_FALSE(IntegerInRange("", 0, 1));
+    for (const char* text : {"0", " 1", "$FFFF"}) EXPECT_TRUE(IntegerInRange(text, 0, 0xFFFF)) << text;
+    for (const char* text : {"1 ", "", "0x10000"}) EXPECT_FALSE(IntegerInRange(text, 0, 0xFFFF)) << text;
     EXPECT_TRUE(IntegerInRange("", -1, 0)) << "a non-integer reads as -1";
     EXPECT_EQ(NumberedLabels(2, "Timer T"), (std::vector<std::string>{"Timer T1", "Timer T2"}));
 }

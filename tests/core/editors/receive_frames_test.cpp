@@ -2,13 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "core/project/error.h"
-#include "support/temp_dir.h"
+#include "editor_test_support.h"
 
 namespace kestrova {
 namespace {
 
+using testing::ErrorOf;
 using testing::ReadText;
+using testing::Repeated;
+using testing::TableOf;
 using testing::TempDir;
 using testing::WriteText;
 
@@ -18,76 +20,57 @@ TableRow Transport(const std::string& start, const std::string& count, const std
     return {"1", "0xFECA", sa, "Y", start, count, "", "", "", "DM1"};
 }
 
-std::vector<TableRow> Table(std::vector<TableRow> frames) {
-    auto rows = EmptyTable(ReceiveFramesLayout());
-    for (size_t i = 0; i < frames.size(); ++i) rows[i] = frames[i];
-    return rows;
+std::vector<TableRow> Table(const std::vector<TableRow>& frames) { return TableOf(ReceiveFramesLayout(), frames); }
+
+std::optional<std::string> Check(const std::vector<TableRow>& frames) { return CheckReceiveFrames(Table(frames)); }
+
+TableRow With(TableRow row, size_t column, const std::string& text) {
+    row[column] = text;
+    return row;
 }
 
-std::optional<std::string> Check(std::vector<TableRow> frames) { return CheckReceiveFrames(Table(std::move(frames))); }
-
-TEST(ReceiveChecks, DataPageAndPgnRangesAreInclusiveAndDoNotNameTheRow) {
-    auto frame = Plain();
-    for (const char* page : {"0", "1", "$1"}) {
-        frame[receive_column::DataPage] = page;
-        EXPECT_FALSE(Check({frame})) << page;
-    }
-    for (const char* page : {"2", "-1", "one"}) {
-        frame[receive_column::DataPage] = page;
-        EXPECT_EQ(Check({Plain(), frame}), "Error!! Data Page must be 0 or 1. ") << page;
-    }
-    frame = Plain();
-    for (const char* pgn : {"0", "0xFEF1", "$FEF1", "65265", "0xFFFF"}) {
-        frame[receive_column::Pgn] = pgn;
-        EXPECT_FALSE(Check({frame})) << pgn;
-    }
-    for (const char* pgn : {"", "0x10000", "65536", "-1", "65265 "}) {
-        frame[receive_column::Pgn] = pgn;
-        EXPECT_EQ(Check({frame}), "Error!! PGN must be between 0x0000 and 0xFFFF. ") << pgn;
-    }
-}
-
-TEST(ReceiveChecks, SourceAddressUpTo239NamesTheRowAndMayBeEmptyOnlyWithTransportProtocol) {
-    const std::string message = "Error in row 3!! The Source Address must be between 0 and 239";
-    EXPECT_FALSE(Check({Plain(), Plain(), Plain("239")}));
-    EXPECT_EQ(Check({Plain(), Plain(), Plain("240")}), message);
-    EXPECT_EQ(Check({Plain(), Plain(), Plain("")}), message);
-    EXPECT_EQ(Check({Plain(), Plain(), Plain("-1")}), message);
-
-    EXPECT_FALSE(Check({Transport("1", "8", "")}));
-    EXPECT_FALSE(Check({Transport("1", "8", "  ")})) << "blank counts as empty";
-    EXPECT_FALSE(Check({Transport("1", "8", "239")}));
-    EXPECT_EQ(Check({Plain(), Plain(), Transport("1", "8", "240")}), message);
-    EXPECT_EQ(Check({Transport("1", "8", "x")}), "Error in row 1!! The Source Address must be between 0 and 239");
-}
-
-TEST(ReceiveChecks, OnlyAnExactYMarksATransportProtocolFrame) {
-    auto frame = Transport("0", "999", "");
-    for (const char* flag : {"N", "", "y"}) {
-        frame[receive_column::TransportProtocol] = flag;
-        // Counted as 8 bytes, Start Byte and N° Byte ignored, Source Address required.
-        EXPECT_EQ(Check({frame}), "Error in row 1!! The Source Address must be between 0 and 239") << flag;
-        frame[receive_column::SourceAddress] = "5";
-        EXPECT_FALSE(Check({frame})) << flag;
-        frame[receive_column::SourceAddress] = "";
-    }
-}
-
-TEST(ReceiveChecks, StartByteCountAndTheirSumAreBoundedTo1785) {
+TEST(ReceiveChecks, RangesAreInclusiveAndRowChecksNameTheRow) {
+    const std::string page = "Error!! Data Page must be 0 or 1. ";
+    const std::string pgn = "Error!! PGN must be between 0x0000 and 0xFFFF. ";
+    const std::string sa = "Error in row 2!! The Source Address must be between 0 and 239";
     const std::string start = "Error in row 2!! The Start Byte must be between 1 and 1785";
     const std::string count = "Error in row 2!! The Number Bytes must be between 1 and 244";
     const std::string sum = "Error in row 2!! The Number Bytes plus Start Byte must be minor of 1785";
-    EXPECT_FALSE(Check({Plain(), Transport("1", "1")}));
-    EXPECT_EQ(Check({Plain(), Transport("0", "1")}), start);
-    EXPECT_EQ(Check({Plain(), Transport("1786", "1")}), start);
-    EXPECT_EQ(Check({Plain(), Transport("", "1")}), start);
-    EXPECT_EQ(Check({Plain(), Transport("1785", "1")}), sum) << "passes the Start Byte check, fails the sum";
-    EXPECT_EQ(Check({Plain(), Transport("1", "0")}), count);
-    EXPECT_EQ(Check({Plain(), Transport("1", "245")}), count);
-    EXPECT_EQ(Check({Plain(), Transport("1", "")}), count);
-    EXPECT_FALSE(Check({Transport("1700", "85")}));
-    EXPECT_EQ(Check({Plain(), Transport("1700", "86")}), sum);
-    EXPECT_FALSE(Check({Transport("1", "244")})) << "244 bytes on its own";
+    const std::string time = "Error in row 2!! The Time(ms) must be between 1 and 10000000";
+    using namespace receive_column;
+    const auto onRequest = With(Plain(), OnRequest, "Y");
+    const struct {
+        TableRow frame;
+        size_t column;
+        std::vector<std::string> texts;
+        std::string refusal;  // empty: accepted
+    } cases[] = {
+        {Plain(), DataPage, {"0", "1", "$1"}, ""},
+        {Plain(), DataPage, {"2", "-1", "one"}, page},
+        {Plain(), Pgn, {"0", "0xFEF1", "$FEF1", "65265", "0xFFFF"}, ""},
+        {Plain(), Pgn, {"", "0x10000", "65536", "-1", "65265 "}, pgn},
+        {Plain(), SourceAddress, {"239"}, ""},
+        {Plain(), SourceAddress, {"240", "", "-1"}, sa},
+        // With the transport protocol the address may be empty (or blank), but not wrong.
+        {Transport("1", "8"), SourceAddress, {"", "  ", "239"}, ""},
+        {Transport("1", "8"), SourceAddress, {"240", "x"}, sa},
+        // Only an exact "Y" marks it: otherwise 8 bytes, Start Byte and N° Byte ignored, address required.
+        {Transport("0", "999"), TransportProtocol, {"N", "", "y"}, sa},
+        {Transport("0", "999", "5"), TransportProtocol, {"N", "", "y"}, ""},
+        {Transport("1", "1"), StartByte, {"0", "1786", ""}, start},
+        {Transport("1", "1"), StartByte, {"1785"}, sum},  // passes the Start Byte check, fails the sum
+        {Transport("1", "1"), ByteCount, {"0", "245", ""}, count},
+        {Transport("1700", "1"), ByteCount, {"85"}, ""},
+        {Transport("1700", "1"), ByteCount, {"86"}, sum},
+        // The On Request time is checked only when On Request is exactly "Y".
+        {onRequest, OnRequestTime, {"1", "10000000"}, ""},
+        {onRequest, OnRequestTime, {"", "0", "10000001", "fast"}, time},
+        {Plain(), OnRequest, {"N", "", "y"}, ""},
+    };
+    for (const auto& c : cases)
+        for (const auto& text : c.texts)
+            EXPECT_EQ(Check({Plain(), With(c.frame, c.column, text)}).value_or(""), c.refusal)
+                << "column " << c.column << " '" << text << "'";
 }
 
 TEST(ReceiveChecks, ByteTotalMayReach244AndIsReportedWithItsValueWhenOver) {
@@ -99,39 +82,17 @@ TEST(ReceiveChecks, ByteTotalMayReach244AndIsReportedWithItsValueWhenOver) {
     EXPECT_FALSE(Check(std::vector<TableRow>(30, Plain()))) << "thirty plain frames are 240 bytes";
     std::vector<TableRow> twoBig{Transport("1", "200"), Transport("1", "200")};
     EXPECT_EQ(Check(twoBig), "General Error!! The complete number of bytes must be minor or equal to 244 [400]");
-}
-
-TEST(ReceiveChecks, OnRequestTimeIsCheckedOnlyWhenOnRequestIsY) {
-    const std::string message = "Error in row 1!! The Time(ms) must be between 1 and 10000000";
-    auto frame = Plain();
-    frame[receive_column::OnRequest] = "Y";
-    for (const char* time : {"1", "10000000"}) {
-        frame[receive_column::OnRequestTime] = time;
-        EXPECT_FALSE(Check({frame})) << time;
-    }
-    for (const char* time : {"", "0", "10000001", "fast"}) {
-        frame[receive_column::OnRequestTime] = time;
-        EXPECT_EQ(Check({frame}), message) << time;
-    }
-    for (const char* flag : {"N", "", "y"}) {
-        frame[receive_column::OnRequest] = flag;
-        frame[receive_column::OnRequestTime] = "";
-        EXPECT_FALSE(Check({frame})) << flag;
-    }
+    EXPECT_FALSE(Check({Transport("1", "244")})) << "244 bytes on its own";
 }
 
 TEST(ReceiveChecks, StopAtTheFirstFailureInRowAndCheckOrder) {
-    auto badPgn = Plain("999");
-    badPgn[receive_column::Pgn] = "x";
-    auto badPage = Plain();
-    badPage[receive_column::DataPage] = "3";
-    EXPECT_EQ(Check({badPgn, badPage}), "Error!! PGN must be between 0x0000 and 0xFFFF. ");
-    auto onRequest = Transport("1785", "0", "240");
-    onRequest[receive_column::OnRequest] = "Y";
-    EXPECT_EQ(Check({onRequest}), "Error in row 1!! The Source Address must be between 0 and 239");
+    EXPECT_EQ(Check({With(Plain("999"), receive_column::Pgn, "x"), With(Plain(), receive_column::DataPage, "3")}),
+              "Error!! PGN must be between 0x0000 and 0xFFFF. ");
+    EXPECT_EQ(Check({With(Transport("1785", "0", "240"), receive_column::OnRequest, "Y")}),
+              "Error in row 1!! The Source Address must be between 0 and 239");
     // A row failure comes before the byte total of the rows before it.
-    std::vector<TableRow> frames{Transport("1", "244"), Plain("240")};
-    EXPECT_EQ(Check(frames), "Error in row 2!! The Source Address must be between 0 and 239");
+    EXPECT_EQ(Check({Transport("1", "244"), Plain("240")}),
+              "Error in row 2!! The Source Address must be between 0 and 239");
 }
 
 TEST(ReceiveChecks, RowsAfterAGapAreRefusedInsteadOfDropped) {
@@ -168,7 +129,7 @@ TEST(ReceiveSave, WritesTenAttributesInOrderAsTypedEmptyCellsIncluded) {
     EXPECT_EQ(ReadText(path), "<Receive_Frames/>");
 }
 
-TEST(ReceiveLoad, MissingFileGivesAnEmptyTableAndOldRowsGetTheirDefaults) {
+TEST(ReceiveLoad, MissingFileGivesAnEmptyTableOldRowsGetDefaultsAndIncompleteDocumentsAreRefused) {
     TempDir dir;
     const auto path = dir / "Receive_Frame.xml";
     EXPECT_EQ(LoadReceiveFrames(path), EmptyTable(ReceiveFramesLayout()));
@@ -177,28 +138,17 @@ TEST(ReceiveLoad, MissingFileGivesAnEmptyTableAndOldRowsGetTheirDefaults) {
     ASSERT_EQ(rows.size(), kReceiveFrameRows);
     EXPECT_EQ(rows[0], (TableRow{"0", "61444", "0", "N", "", "", "N", "N", "", "EEC1"}));
     EXPECT_EQ(rows[1], TableRow(receive_column::Count));
-}
 
-TEST(ReceiveLoad, ARowWithoutARequiredAttributeOrTooManyRowsIsNotLoadedAtAll) {
-    TempDir dir;
-    const auto path = dir / "Receive_Frame.xml";
     for (const char* missing : {"DataPage", "PGN", "SA", "Mnemonic"}) {
         std::string row = "<row";
         for (const char* name : {"DataPage", "PGN", "SA", "Mnemonic"})
             if (std::string(name) != missing) row += std::string(" ") + name + "=\"1\"";
         WriteText(path, "<Receive_Frames><row DataPage=\"0\" PGN=\"1\" SA=\"1\" Mnemonic=\"\"/>" + row +
                             "/></Receive_Frames>");
-        try {
-            LoadReceiveFrames(path);
-            ADD_FAILURE() << "loaded without " << missing;
-        } catch (const Error& error) {
-            EXPECT_EQ(std::string(error.what()),
-                      std::string("The attribute '") + missing + "' is missing in row 2 of " + path + ".");
-        }
+        EXPECT_EQ(ErrorOf([&] { LoadReceiveFrames(path); }),
+                  std::string("The attribute '") + missing + "' is missing in row 2 of " + path + ".");
     }
-    std::string text = "<Receive_Frames>";
-    for (int i = 0; i < 31; ++i) text += "<row DataPage=\"0\" PGN=\"1\" SA=\"1\" Mnemonic=\"\"/>";
-    WriteText(path, text + "</Receive_Frames>");
+    WriteText(path, Repeated("Receive_Frames", "<row DataPage=\"0\" PGN=\"1\" SA=\"1\" Mnemonic=\"\"/>", 31));
     EXPECT_THROW(LoadReceiveFrames(path), Error);
     WriteText(path, "<Receive_Frames><row");
     EXPECT_THROW(LoadReceiveFrames(path), Error);

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "core/project/error.h"
-#include "support/temp_dir.h"
+#include "editor_test_support.h"
 
 namespace kestrova {
 namespace {
 
+using testing::ErrorOf;
 using testing::ReadText;
 using testing::TempDir;
 using testing::WriteText;
@@ -18,15 +18,6 @@ std::vector<TableRow> Timers(const std::vector<std::string>& intervals) {
     auto rows = EmptyTable(SendTimersLayout());
     for (size_t i = 0; i < intervals.size(); ++i) rows[i][0] = intervals[i];
     return rows;
-}
-
-TEST(TimerLayout, TenRowsNamedTimerT1ToT10) {
-    const auto& layout = SendTimersLayout();
-    ASSERT_EQ(layout.RowCount(), 10u);
-    EXPECT_EQ(layout.rowLabels.front(), "Timer T1");
-    EXPECT_EQ(layout.rowLabels.back(), "Timer T10");
-    EXPECT_EQ(layout.labelHeading, "Timer");
-    EXPECT_EQ(layout.columns.at(0).heading, "Interval (ms)");
 }
 
 TEST(TimerChecks, IntervalsFrom1To120000ReadAs64BitIntegers) {
@@ -61,19 +52,15 @@ TEST(TimerLoad, FillsByPositionWhateverTheNamesAndRefusesMoreThanTen) {
     WriteText(path, "<T><Timer>100</Timer><Other>200</Other><Timer/><Timer>400</Timer></T>");
     EXPECT_EQ(LoadSendTimers(path), Timers({"100", "200", "", "400"}));
 
-    std::string text = "<Timers>";
-    for (int i = 1; i <= 10; ++i) text += "<Timer>" + std::to_string(i) + "</Timer>";
-    WriteText(path, text + "</Timers>");
+    std::string timers;
+    for (int i = 1; i <= 10; ++i) timers += "<Timer>" + std::to_string(i) + "</Timer>";
+    WriteText(path, "<Timers>" + timers + "</Timers>");
     EXPECT_EQ(LoadSendTimers(path)[9][0], "10");
-    WriteText(path, text + "<Timer>11</Timer></Timers>");
-    try {
-        LoadSendTimers(path);
-        FAIL() << "loaded";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "The file " + path +
-                                                 " holds 11 timers, more than the 10 this window can show. It is not "
-                                                 "opened, so that saving cannot drop any of them.");
-    }
+    WriteText(path, "<Timers>" + timers + "<Timer>11</Timer></Timers>");
+    EXPECT_EQ(ErrorOf([&] { LoadSendTimers(path); }),
+              "The file " + path +
+                  " holds 11 timers, more than the 10 this window can show. It is not opened, so that saving cannot "
+                  "drop any of them.");
     WriteText(path, "<Timers><Timer>1</Timers>");
     EXPECT_THROW(LoadSendTimers(path), Error);
 }

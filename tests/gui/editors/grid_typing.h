@@ -5,6 +5,8 @@
 
 #include "core/project/project_context.h"
 #include "gui/editors/editor_grid.h"
+#include "support/recording_dialogs.h"
+#include "support/temp_dir.h"
 
 namespace kestrova::testing {
 
@@ -15,6 +17,16 @@ inline ProjectContext ContextIn(const std::string& directory) {
     context.DeriveDocumentPaths();
     return context;
 }
+
+// An editor window on an empty project in a fresh directory, its messages recorded.
+template <typename Window>
+struct EditorOnProject {
+    TempDir dir;
+    ProjectContext context = ContextIn(dir.path());
+    RecordingDialogs dialogs;
+    Window window{context, dialogs};
+    std::string LastMessage() const { return dialogs.messages.empty() ? "" : dialogs.messages.back().text; }
+};
 
 // Types `text` into a data cell as a user does: the first key opens the cell's editor over
 // the old text, the rest goes into the editor, Return ends the edit.

@@ -5,19 +5,15 @@
 #include <QTest>
 
 #include "core/editors/send_frames.h"
+#include "core/project/file_system.h"
 #include "grid_typing.h"
-#include "support/recording_dialogs.h"
-#include "support/temp_dir.h"
 
 namespace kestrova {
 
 using testing::CellAt;
-using testing::ContextIn;
 using testing::ReadText;
-using testing::RecordingDialogs;
-using testing::TempDir;
 using testing::TypeInCell;
-using testing::WriteText;
+using Editor = testing::EditorOnProject<TFSetPdo>;
 namespace column = send_column;
 
 class SendFramesWindowTest : public QObject {
@@ -31,16 +27,20 @@ class SendFramesWindowTest : public QObject {
     }
 
 private slots:
-    void ATransmissionTypePickedFromTheListIsWrittenAsItsNumber() {
-        TempDir dir;
-        auto context = ContextIn(dir.path());
-        RecordingDialogs dialogs;
-        TFSetPdo window(context, dialogs);
+    void ATransmissionTypePickedFromTheListIsWrittenAsItsNumberAfterARefusal() {
+        Editor editor;
+        auto& window = editor.window;
         QCOMPARE(window.windowTitle(), QString("Send Frames"));
         QVERIFY(window.Reload());
         window.show();
         auto* grid = window.Grid();
-        TypeFrame(grid, 0, "6");
+        TypeFrame(grid, 0, "8");
+        window.OkClick();
+        QCOMPARE(editor.LastMessage(), std::string("Error!! Priority must be between 0 and 7. "));
+        QVERIFY(window.isVisible());
+        QVERIFY(!FileExists(editor.context.documents.sendFrame));
+
+        TypeInCell(grid, 0, column::Priority, "6");
         grid->setCurrentCell(0, EditorGrid::GridColumn(column::TransmissionType));
         QTest::keyClick(grid, Qt::Key_F2);
         auto* pick = qobject_cast<QComboBox*>(grid->indexWidget(grid->currentIndex()));
@@ -50,53 +50,17 @@ private slots:
         TypeInCell(grid, 0, column::Mnemonic, "TSC1");
         TypeFrame(grid, 1, "7");  // type never chosen: no TT attribute
         QTest::mouseClick(window.findChild<QPushButton*>("okButton"), Qt::LeftButton);
-
-        QVERIFY(dialogs.messages.empty());
+        QCOMPARE(editor.dialogs.messages.size(), size_t{1});
         QCOMPARE(window.result(), int(QDialog::Accepted));
-        QCOMPARE(ReadText(context.documents.sendFrame),
+        QCOMPARE(ReadText(editor.context.documents.sendFrame),
                  std::string("<Receive_Frames>"
                              "<row Priority=\"6\" DataPage=\"0\" PGN=\"$FEF1\" SA=\"255\" TT=\"3\" Mnemonic=\"TSC1\"/>"
                              "<row Priority=\"7\" DataPage=\"0\" PGN=\"$FEF1\" SA=\"255\" Mnemonic=\"\"/>"
                              "</Receive_Frames>"));
-
         // Opened again, the frame without a type shows "Data Change".
         QVERIFY(window.Reload());
         QCOMPARE(CellAt(grid, 0, column::TransmissionType), QString("On Timer T3"));
         QCOMPARE(CellAt(grid, 1, column::TransmissionType), QString("Data Change"));
-    }
-
-    void AFailedCheckOrAGapKeepsTheWindowOpen() {
-        TempDir dir;
-        auto context = ContextIn(dir.path());
-        RecordingDialogs dialogs;
-        TFSetPdo window(context, dialogs);
-        QVERIFY(window.Reload());
-        window.show();
-        auto* grid = window.Grid();
-        TypeFrame(grid, 0, "8");
-        window.OkClick();
-        QCOMPARE(dialogs.messages.back().text, std::string("Error!! Priority must be between 0 and 7. "));
-        QCOMPARE(dialogs.messages.back().kind, MessageKind::Error);
-        TypeInCell(grid, 0, column::Priority, "7");
-        TypeFrame(grid, 2, "1");
-        window.OkClick();
-        QCOMPARE(dialogs.messages.back().text,
-                 std::string("Error in row 3!! The list ends at row 2, whose Priority is empty, so row 3 would not "
-                             "be saved. Fill in row 2 or clear row 3."));
-        QVERIFY(window.isVisible());
-        QVERIFY(!QFile::exists(QString::fromStdString(context.documents.sendFrame)));
-    }
-
-    void ARowWithoutARequiredAttributeIsReportedAndTheWindowDoesNotOpen() {
-        TempDir dir;
-        auto context = ContextIn(dir.path());
-        WriteText(context.documents.sendFrame, "<Receive_Frames><row Priority=\"1\"/></Receive_Frames>");
-        RecordingDialogs dialogs;
-        TFSetPdo window(context, dialogs);
-        window.ShowModal();
-        QVERIFY(!window.isVisible());
-        QCOMPARE(dialogs.Texts(), std::vector<std::string>{"The attribute 'DataPage' is missing in row 1 of " +
-                                                           context.documents.sendFrame + "."});
     }
 };
 

@@ -3,30 +3,26 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "core/project/file_system.h"
 #include "grid_typing.h"
-#include "support/recording_dialogs.h"
-#include "support/temp_dir.h"
 
 namespace kestrova {
 
 using testing::CellAt;
 using testing::ContextIn;
 using testing::ReadText;
-using testing::RecordingDialogs;
-using testing::TempDir;
 using testing::TypeInCell;
 using testing::WriteText;
+using Editor = testing::EditorOnProject<TFpdo>;
 
 class SendTimersWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void TypedIntervalsAreWrittenAsTimers() {
-        TempDir dir;
-        auto context = ContextIn(dir.path());
-        WriteText(context.documents.timerDef, "<Timers><Timer>100</Timer><Timer>200</Timer></Timers>");
-        RecordingDialogs dialogs;
-        TFpdo window(context, dialogs);
+    void TypedIntervalsAreWrittenAsTimersAfterARefusal() {
+        Editor editor;
+        auto& window = editor.window;
+        WriteText(editor.context.documents.timerDef, "<Timers><Timer>100</Timer><Timer>200</Timer></Timers>");
         QCOMPARE(window.windowTitle(), QString("Send Timer"));
         QVERIFY(window.Reload());
         window.show();
@@ -37,50 +33,33 @@ private slots:
         QCOMPARE(grid->item(9, 0)->text(), QString("Timer T10"));
         QCOMPARE(CellAt(grid, 1, 0), QString("200"));
 
+        TypeInCell(grid, 1, 0, "120001");
+        window.OkClick();
+        QCOMPARE(editor.dialogs.messages.back().kind, MessageKind::Error);
+        QCOMPARE(editor.LastMessage(), std::string("Error!! Timer Intervall must be between 1 and 120000 ms. "));
+        QCOMPARE(ReadText(editor.context.documents.timerDef),
+                 std::string("<Timers><Timer>100</Timer><Timer>200</Timer></Timers>"));
         TypeInCell(grid, 1, 0, "120000");
         TypeInCell(grid, 2, 0, "0x3E8");
         QTest::mouseClick(window.findChild<QPushButton*>("okButton"), Qt::LeftButton);
-        QVERIFY(dialogs.messages.empty());
+        QCOMPARE(editor.dialogs.messages.size(), size_t{1});
         QCOMPARE(window.result(), int(QDialog::Accepted));
-        QCOMPARE(ReadText(context.documents.timerDef),
+        QCOMPARE(ReadText(editor.context.documents.timerDef),
                  std::string("<Timers><Timer>100</Timer><Timer>120000</Timer><Timer>0x3E8</Timer></Timers>"));
     }
 
-    void AnIntervalOutOfRangeOrAfterAGapIsRefused() {
-        TempDir dir;
-        auto context = ContextIn(dir.path());
-        RecordingDialogs dialogs;
-        TFpdo window(context, dialogs);
-        QVERIFY(window.Reload());
-        window.show();
-        auto* grid = window.Grid();
-        TypeInCell(grid, 0, 0, "120001");
-        window.OkClick();
-        QCOMPARE(dialogs.messages.back().kind, MessageKind::Error);
-        QCOMPARE(dialogs.messages.back().text,
-                 std::string("Error!! Timer Intervall must be between 1 and 120000 ms. "));
-        TypeInCell(grid, 0, 0, "10");
-        TypeInCell(grid, 3, 0, "40");
-        window.OkClick();
-        QCOMPARE(dialogs.messages.back().text,
-                 std::string("Error in Timer T4!! The list ends at Timer T2, whose interval is empty, so Timer T4 "
-                             "would not be saved. Fill in Timer T2 or clear Timer T4."));
-        QVERIFY(window.isVisible());
-        QVERIFY(!QFile::exists(QString::fromStdString(context.documents.timerDef)));
-    }
-
-    void ElevenTimersAreReportedAndTheWindowDoesNotOpen() {
-        TempDir dir;
-        auto context = ContextIn(dir.path());
-        std::string text = "<Timers>";
-        for (int i = 0; i < 11; ++i) text += "<Timer>100</Timer>";
-        WriteText(context.documents.timerDef, text + "</Timers>");
-        RecordingDialogs dialogs;
-        TFpdo window(context, dialogs);
-        window.ShowModal();
-        QVERIFY(!window.isVisible());
-        QCOMPARE(dialogs.messages.size(), size_t{1});
-        QVERIFY(dialogs.messages[0].text.find("holds 11 timers") != std::string::npos);
+    void AFailedWriteIsShownWithItsReasonAndTheWindowStaysOpen() {
+        Editor editor;
+        editor.context = ContextIn(editor.dir / "missing-directory");
+        QVERIFY(editor.window.Reload());
+        editor.window.show();
+        TypeInCell(editor.window.Grid(), 0, 0, "100");
+        editor.window.OkClick();
+        QCOMPARE(editor.dialogs.messages.size(), size_t{1});
+        QCOMPARE(editor.dialogs.messages[0].kind, MessageKind::Plain);
+        QVERIFY(editor.LastMessage().find("No such file or directory") != std::string::npos);
+        QVERIFY(editor.window.isVisible());
+        QVERIFY(!FileExists(editor.context.documents.timerDef));
     }
 };
 
