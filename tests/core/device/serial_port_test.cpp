@@ -243,12 +243,6 @@ TEST_F(SerialPortWatcher, EventsReachTheHandlersInOrderOnTheDispatchingThread) {
     EXPECT_FALSE(comm.DeliverPendingEvents());  // nothing more waits
 }
 
-TEST_F(SerialPortWatcher, OnlyMonitoredEventsAreWaitedFor) {
-    comm.SetMonitorEvents({TCommEventType::evCts, TCommEventType::evDsr});
-    comm.Open();
-    EXPECT_EQ(comm.line->mask, EV_CTS | EV_DSR);
-}
-
 TEST_F(SerialPortWatcher, CloseWhileAWaitIsPendingReturnsAndReleasesTheDevice) {
     comm.Open();
     ASSERT_TRUE(comm.line->WaitFor([&] { return comm.line->waiting; }));
@@ -283,13 +277,15 @@ TEST_F(SerialPortWatcher, AHandlerMayCloseThePort) {
     EXPECT_EQ(calls, (std::vector<std::string>{"TxEmpty"}));
 }
 
-TEST_F(SerialPortWatcher, DestroyingAnOpenComponentStopsTheWatcher) {
+TEST_F(SerialPortWatcher, MonitoredEventsOnlyAndDestroyingAnOpenComponentStopsTheWatcher) {
     auto line = comm.line;
     {
         FakeComm other;
         other.line = line;
+        other.SetMonitorEvents({TCommEventType::evCts, TCommEventType::evDsr});
         other.Open();
         ASSERT_TRUE(line->WaitFor([&] { return line->waiting; }));
+        EXPECT_EQ(line->mask, EV_CTS | EV_DSR);  // only monitored events are waited for
     }
     EXPECT_EQ(line->devices, 0);
 }

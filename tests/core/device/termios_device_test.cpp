@@ -43,7 +43,8 @@ TEST(TermiosDevice, AHungUpLineIsWaitedOnNoMoreButCancelStillEndsTheWait) {
 TEST(TermiosDevice, SpeedWithoutAConstantReachesTheDriver) {
     Pty pty;
     ASSERT_EQ(SetCustomSpeed(pty.slave, 56000), 0);
-    EXPECT_EQ(cfgetospeed(&static_cast<const termios&>(pty.Settings())), static_cast<speed_t>(0010000));  // "other speed"
+    EXPECT_EQ(cfgetospeed(&static_cast<const termios&>(pty.Settings())),
+              static_cast<speed_t>(0010000));  // "other speed"
     EXPECT_NE(SetCustomSpeed(-1, 56000), 0);
 }
 
