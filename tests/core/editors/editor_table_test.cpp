@@ -7,25 +7,13 @@
 namespace kestrova {
 namespace {
 
-using testing::ErrorOf;
-using testing::Repeated;
-using testing::TempDir;
-using testing::WriteText;
-
-// A small list: key "Name", a flag, and a coded column whose absent attribute reads as "none".
+// A small list: key "Name", a flag and a text.
 TableLayout SampleLayout() {
     TableLayout layout;
     layout.rowLabels = NumberedLabels(4);
-    TableColumn coded = TextColumn("Code", "C");
-    coded.decode = [](const std::string& text) { return text.empty() ? std::string("none") : "#" + text; };
-    coded.encode = [](const std::string& text) -> std::optional<std::string> {
-        if (text.size() < 2 || text[0] != '#') return std::nullopt;
-        return text.substr(1);
-    };
-    layout.columns = {TextColumn("Name", "Name", true), FlagColumn("Set", "Set"), coded};
+    layout.columns = {TextColumn("Name", "Name", true), FlagColumn("Set", "Set"), TextColumn("Code", "C")};
     layout.keyName = "Name";
     layout.rowNamePrefix = "row ";
-    layout.entryNoun = "items";
     return layout;
 }
 
@@ -66,44 +54,7 @@ TEST(EditorTableStrayRows, OnlyTextOrATickedFlagFromTheListEndOnIsRefusedNamingB
               "Fill in the Name or clear row 1.");
 }
 
-TEST(EditorTableDocument, LoadsRequiredGuardedAndDecodedCellsIntoAFullTable) {
-    TempDir dir;
-    const auto path = dir / "list.xml";
-    WriteText(path, "<Any><row Name=\"a\" Set=\"Y\" C=\"5\"/><row Name=\"b\"/></Any>");
-    const auto layout = SampleLayout();
-    const auto rows = LoadRowTable(layout, path);
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0], (TableRow{"a", "Y", "#5"}));
-    EXPECT_EQ(rows[1], (TableRow{"b", "N", "none"}));
-    EXPECT_EQ(rows[2], (TableRow{"", "", ""}));
-    EXPECT_EQ(LoadRowTable(layout, dir / "absent.xml"), EmptyTable(layout));
-}
-
-TEST(EditorTableDocument, AMissingRequiredAttributeOrMoreRowsThanTheTableShowsStopTheLoad) {
-    TempDir dir;
-    const auto path = dir / "list.xml";
-    WriteText(path, "<Any><row Name=\"a\"/><row Set=\"Y\"/></Any>");
-    EXPECT_EQ(ErrorOf([&] { LoadRowTable(SampleLayout(), path); }),
-              "The attribute 'Name' is missing in row 2 of " + path + ".");
-    WriteText(path, Repeated("Any", "<row Name=\"n\"/>", 5));
-    EXPECT_EQ(ErrorOf([&] { LoadRowTable(SampleLayout(), path); }),
-              "The file " + path +
-                  " holds 5 items, more than the 4 this window can show. It is not opened, so that saving cannot "
-                  "drop any of them.");
-    EXPECT_NO_THROW(CheckCapacity(SampleLayout(), 4, path));
-}
-
-TEST(EditorTableDocument, EntriesStopAtTheListEndKeepColumnOrderAndLeaveOutUnencodableCells) {
-    const auto layout = SampleLayout();
-    auto rows = EmptyTable(layout);
-    rows[0] = {"a", "", "#7"};
-    rows[1] = {"b", "Y", "free"};
-    rows[3] = {"lost", "", ""};
-    const auto entries = RowListEntries(layout, rows);
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0], (NamedTexts{{"Name", "a"}, {"Set", ""}, {"C", "7"}}));
-    EXPECT_EQ(entries[1], (NamedTexts{{"Name", "b"}, {"Set", "Y"}}));
-}
+// Loading, capacity and writing are proven through the real layouts in the list editors' tests.
 
 TEST(EditorTableTexts, TrimAndRangeFollowTheIntegerRule) {
     EXPECT_EQ(TrimBlanks(" \t a b \r\n"), "a b");

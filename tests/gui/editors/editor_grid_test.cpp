@@ -28,7 +28,7 @@ class EditorGridTest : public QObject {
     }
 
 private slots:
-    void TypingReplacesACellsTextButNotARowLabel() {
+    void TypingReplacesACellsTextButNotARowLabelAndDeleteClears() {
         EditorGrid grid(Layout());
         QCOMPARE(grid.horizontalHeaderItem(0)->text(), QString("N°"));
         QCOMPARE(grid.item(2, 0)->text(), QString("3"));
@@ -39,6 +39,14 @@ private slots:
         TypeInCell(&grid, 0, 3, "EEC1");
         TypeInCell(&grid, 1, 0, "0");
         QCOMPARE(grid.Rows(), (std::vector<TableRow>{{"1", "", "", "EEC1"}, {"0", "", "", ""}, {"", "", "", ""}}));
+        // Delete clears the selected cells (a check box to "N"); SetRows starts afresh.
+        grid.SetRows({{"1", "Y", "Data Change", "a"}, {"0", "N", "", "b"}});
+        grid.setRangeSelected(QTableWidgetSelectionRange(0, 1, 0, 4), true);
+        QTest::keyClick(&grid, Qt::Key_Delete);
+        QCOMPARE(grid.Rows()[0], (TableRow{"", "N", "", ""}));
+        QCOMPARE(grid.Rows()[1], (TableRow{"0", "N", "", "b"}));
+        grid.SetRows({});
+        QCOMPARE(grid.Rows(), EmptyTable(Layout()));
     }
 
     void CheckBoxCellsAreEmptyUntilTouchedThenToggleWithSpaceKeysOrTheMouse() {
@@ -74,17 +82,6 @@ private slots:
         QCOMPARE(CellAt(&grid, 1, 2), QString("On Timer T10"));
         TypeInCell(&grid, 2, 2, "Free");
         QCOMPARE(CellAt(&grid, 2, 2), QString("Free"));
-    }
-
-    void DeleteClearsTheSelectedCellsAndSetRowsStartsAfresh() {
-        EditorGrid grid(Layout());
-        grid.SetRows({{"1", "Y", "Data Change", "a"}, {"0", "N", "", "b"}});
-        grid.setRangeSelected(QTableWidgetSelectionRange(0, 1, 0, 4), true);
-        QTest::keyClick(&grid, Qt::Key_Delete);
-        QCOMPARE(grid.Rows()[0], (TableRow{"", "N", "", ""}));
-        QCOMPARE(grid.Rows()[1], (TableRow{"0", "N", "", "b"}));
-        grid.SetRows({});
-        QCOMPARE(grid.Rows(), EmptyTable(Layout()));
     }
 
     void ColumnsAreWideEnoughForTheirHeadingsAndEntries() {
