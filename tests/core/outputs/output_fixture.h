@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/project/error.h"
 #include "core/project/project_context.h"
 #include "support/temp_dir.h"
 
@@ -9,29 +10,44 @@
 
 namespace kestrova::testing {
 
-// A project directory with its bin folder, and helpers that write its documents in the form
-// the editors write them.
+inline std::string OutputData(const std::string& name) { return std::string(KESTROVA_TEST_DATA) + "/outputs/" + name; }
+
+// The message of the Error the action throws, or "" when it throws none.
+template <class Action>
+std::string ErrorText(Action action) {
+    try {
+        action();
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// A project directory with its bin folder (optionally the documents of a fixture project), and
+// writers of its documents in the form the editors write them.
 class OutputProject {
 public:
-    OutputProject() {
+    explicit OutputProject(const std::string& fixture = "") {
         context_ = MakeProjectContext(dir_.path());
         context_.projectDirectory = dir_ / "Demo";
         std::filesystem::create_directories(context_.projectDirectory + "/bin");
         context_.DeriveDocumentPaths();
-    }
-
-    // A copy of a fixture project below tests/data/outputs.
-    explicit OutputProject(const std::string& fixture) : OutputProject() {
-        for (const auto& entry : std::filesystem::directory_iterator(std::string(KESTROVA_TEST_DATA) + "/outputs/" + fixture))
-            if (entry.is_regular_file())
-                std::filesystem::copy_file(entry.path(), context_.projectDirectory + "/" + entry.path().filename().string());
+        if (!fixture.empty())
+            for (const auto& entry : std::filesystem::directory_iterator(OutputData(fixture)))
+                if (entry.is_regular_file())
+                    std::filesystem::copy_file(entry.path(), directory() + "/" + entry.path().filename().string());
     }
 
     const ProjectContext& context() const { return context_; }
     const std::string& directory() const { return context_.projectDirectory; }
-    std::string bankPath() const { return context_.projectDirectory + "/bin/bank.bin"; }
+    std::string bankPath() const { return directory() + "/bin/bank.bin"; }
+    ProjectContext withoutProject() const {
+        ProjectContext none = context_;
+        none.projectDirectory.clear();
+        none.DeriveDocumentPaths();
+        return none;
+    }
 
-    // pargen.xml as the communication window writes it, with the two PROFIBUS options.
     void WritePargen(const std::string& profiModule = "0", const std::string& sendJ1939 = "0") const {
         WriteText(context_.documents.pargen,
                   "<Par_Gen><Can_Baud>5</Can_Baud><Can_Type>1</Can_Type><Can_Send_Data>0</Can_Send_Data>"
@@ -40,24 +56,27 @@ public:
                   "<Profi_Baud>10</Profi_Baud><Profi_Module>" + profiModule + "</Profi_Module><Profi_Send_J1939>" +
                       sendJ1939 + "</Profi_Send_J1939></Par_Gen>");
     }
-
     // Receive rows given as attribute text, e.g. Normal() or Transport("20").
     void WriteReceive(const std::vector<std::string>& rows) const {
         std::string text = "<Receive_Frames>";
         for (const auto& row : rows) text += "<row " + row + "/>";
         WriteText(context_.documents.receiveFrame, text + "</Receive_Frames>");
     }
-    static std::string Normal(int pgn = 0xFEF1) {
-        return "DataPage=\"0\" PGN=\"" + std::to_string(pgn) +
-               "\" SA=\"0\" TP=\"N\" TP_Start=\"\" TP_NByte=\"\" Delete=\"N\" OnRequest=\"N\" OnReq_Time=\"\" "
-               "Mnemonic=\"R\"";
+    static std::string Normal() {
+        return "DataPage=\"0\" PGN=\"65265\" SA=\"0\" TP=\"N\" TP_Start=\"\" TP_NByte=\"\" Delete=\"N\" OnRequest=\"N\" "
+               "OnReq_Time=\"\" Mnemonic=\"R\"";
     }
     static std::string Transport(const std::string& count, const std::string& flag = "Y") {
         return "DataPage=\"0\" PGN=\"65226\" SA=\"3\" TP=\"" + flag + "\" TP_Start=\"1\" TP_NByte=\"" + count +
                "\" Delete=\"N\" OnRequest=\"N\" OnReq_Time=\"\" Mnemonic=\"TP\"";
     }
-    static std::vector<std::string> NormalRows(int count) { return std::vector<std::string>(count, Normal()); }
-
+    static std::string NoLength() { return "DataPage=\"0\" PGN=\"1\" SA=\"0\" TP=\"Y\" Delete=\"N\" Mnemonic=\"\""; }
+    // `count` normal rows, then the extra rows.
+    static std::vector<std::string> NormalRows(int count, const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> rows(count, Normal());
+        rows.insert(rows.end(), extra.begin(), extra.end());
+        return rows;
+    }
     void WriteSend(int count) const {
         std::string text = "<Receive_Frames>";
         for (int i = 0; i < count; ++i)
@@ -65,19 +84,10 @@ public:
                     "\" SA=\"128\" TT=\"0\" Mnemonic=\"S\"/>";
         WriteText(context_.documents.sendFrame, text + "</Receive_Frames>");
     }
-
-    void WriteTimers(const std::vector<std::string>& texts) const {
+    void WriteTimers(const std::vector<std::string>& values) const {
         std::string text = "<Timers>";
-        for (const auto& value : texts) text += "<Timer>" + value + "</Timer>";
+        for (const auto& value : values) text += "<Timer>" + value + "</Timer>";
         WriteText(context_.documents.timerDef, text + "</Timers>");
-    }
-
-    // The layout example: a normal frame, a transport-protocol frame of 20 bytes, a normal
-    // frame; nine send frames.
-    void WriteLayoutExample(const std::string& profiModule, const std::string& sendJ1939) const {
-        WritePargen(profiModule, sendJ1939);
-        WriteReceive({Normal(), Transport("20"), Normal()});
-        WriteSend(9);
     }
 
 private:

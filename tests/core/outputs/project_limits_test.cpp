@@ -1,133 +1,90 @@
 #include "core/outputs/project_limits.h"
 
-#include "core/project/error.h"
 #include "output_fixture.h"
 #include "support/recording_dialogs.h"
 
 #include <gtest/gtest.h>
 
-namespace kestrova {
+namespace kestrova::testing {
 namespace {
 
-using testing::OutputProject;
-
-const char* const kModuleTooLarge =
+const std::string kModuleTooLarge =
     "Error!! Is not possible to create a module greater of 64 byte. Please, uncheck the \"Module for every J1939 "
     "Frame\" option";
-const char* const kTooManyModules =
+const std::string kTooManyModules =
     "Error!! Is not possible to create more of 61 modules. Please, uncheck the \"Module for every J1939 Frame\" "
     "option";
-const char* const kTooManyBytes = "Error!! The project use more of 244 byte.";
+const std::string kZeroModule =
+    "Error!! Is not possible to create a module of 0 byte. Please, set the N\xC2\xB0 Byte of the Transport Protocol "
+    "frame in row ";
+const std::string kTooManyBytes = "Error!! The project use more of 244 byte.";
 
 std::string Refusal(const OutputProject& project) { return ProjectLimitsRefusal(project.context()).value_or(""); }
 
-TEST(ProjectLimits, NoPargenPassesWithoutReadingTheFrameLists) {
-    OutputProject project;
-    testing::WriteText(project.context().documents.receiveFrame, "not xml at all");
-    EXPECT_EQ(Refusal(project), "");
+TEST(ProjectLimits, RefusalsAndTheirBoundaries) {
+    using O = OutputProject;
+    const auto tp = [](const char* count, const char* flag = "Y") { return O::Transport(count, flag); };
+    const struct {
+        const char* name;
+        const char *profiModule, *sendJ1939;
+        std::vector<std::string> receive;
+        int sendFrames;
+        std::string refusal;
+    } rows[] = {
+        {"per-frame module of 64 bytes", "1", "0", {O::Normal(), tp("64")}, 0, ""},
+        {"per-frame module of 65 bytes", "1", "0", {O::Normal(), tp("65")}, 0, kModuleTooLarge},
+        {"lower-case y, 65 bytes", "1", "0", {tp("65", "y")}, 0, kModuleTooLarge},
+        {"packed modules take any length", "0", "0", {tp("65")}, 0, ""},
+        {"per-frame TP without length", "1", "0", {O::Normal(), O::NoLength()}, 0, kZeroModule + "2 between 1 and 64"},
+        {"per-frame TP of -3 bytes", "1", "0", {tp("-3")}, 0, kZeroModule + "1 between 1 and 64"},
+        {"packed TP without length", "0", "0", {O::NoLength()}, 0, ""},
+        {"61 modules: 29 + 30 + 2 bit modules", "1", "1", O::NormalRows(29), 30, ""},
+        {"62 modules: 30 + 30 + 2 bit modules", "1", "1", O::NormalRows(30), 30, kTooManyModules},
+        {"no module limit without send bits", "1", "0", O::NormalRows(30), 40, ""},
+        {"module size before module count", "1", "1", O::NormalRows(40, {tp("65")}), 30, kModuleTooLarge},
+        {"244 input bytes: 232 + 8 + 4 bit bytes", "0", "1", O::NormalRows(29, {tp("8")}), 30, ""},
+        {"245 input bytes", "0", "1", O::NormalRows(29, {tp("9")}), 30, kTooManyBytes},
+        {"245 input bytes, lower-case y", "0", "1", O::NormalRows(29, {tp("9", "y")}), 30, kTooManyBytes},
+        {"244 input bytes, lower-case y", "0", "1", O::NormalRows(29, {tp("8", "y")}), 30, ""},
+        {"no byte total without send frames", "0", "1", O::NormalRows(40), 0, ""},
+        {"321 input bytes with a send frame", "0", "1", O::NormalRows(40), 1, kTooManyBytes},
+        {"no byte total without send bits", "0", "0", O::NormalRows(40), 1, ""},
+    };
+    for (const auto& row : rows) {
+        OutputProject project;
+        project.WritePargen(row.profiModule, row.sendJ1939);
+        project.WriteReceive(row.receive);
+        project.WriteSend(row.sendFrames);
+        EXPECT_EQ(Refusal(project), row.refusal) << row.name;
+    }
 }
 
-TEST(ProjectLimits, ModuleOf64BytesPerFrame) {
-    OutputProject project;
-    project.WritePargen("1", "0");
-    project.WriteReceive({OutputProject::Normal(), OutputProject::Transport("64")});
-    EXPECT_EQ(Refusal(project), "");
-    project.WriteReceive({OutputProject::Normal(), OutputProject::Transport("65")});
-    EXPECT_EQ(Refusal(project), kModuleTooLarge);
-    project.WriteReceive({OutputProject::Transport("65", "y")});
-    EXPECT_EQ(Refusal(project), kModuleTooLarge);
-    // Packed modules take any frame length.
-    project.WritePargen("0", "0");
-    EXPECT_EQ(Refusal(project), "");
-}
-
-TEST(ProjectLimits, TransportFrameWithoutLengthPerFrameIsRefused) {
-    OutputProject project;
-    project.WritePargen("1", "0");
-    project.WriteReceive({OutputProject::Normal(),
-                          "DataPage=\"0\" PGN=\"1\" SA=\"0\" TP=\"Y\" Delete=\"N\" Mnemonic=\"no length\""});
-    EXPECT_EQ(Refusal(project),
-              "Error!! Is not possible to create a module of 0 byte. Please, set the N\xC2\xB0 Byte of the Transport "
-              "Protocol frame in row 2 between 1 and 64");
-    project.WriteReceive({OutputProject::Transport("-3")});
-    EXPECT_NE(Refusal(project), "");
-    project.WritePargen("0", "0");
-    EXPECT_EQ(Refusal(project), "");
-}
-
-TEST(ProjectLimits, SixtyOneModulesWithSendBits) {
-    OutputProject project;
-    project.WritePargen("1", "1");
-    project.WriteReceive(OutputProject::NormalRows(29));
-    project.WriteSend(30);
-    EXPECT_EQ(Refusal(project), "");
-    project.WriteReceive(OutputProject::NormalRows(30));
-    EXPECT_EQ(Refusal(project), kTooManyModules);
-    // Without send bits the module count is not limited.
-    project.WritePargen("1", "0");
-    project.WriteReceive(OutputProject::NormalRows(30));
-    project.WriteSend(40);
-    EXPECT_EQ(Refusal(project), "");
-}
-
-TEST(ProjectLimits, FirstFailureOnly) {
-    OutputProject project;
-    project.WritePargen("1", "1");
-    auto rows = OutputProject::NormalRows(40);
-    rows.push_back(OutputProject::Transport("65"));
-    project.WriteReceive(rows);
-    project.WriteSend(30);
-    testing::RecordingDialogs dialogs;
-    EXPECT_FALSE(CheckProjectLimits(project.context(), dialogs));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
-    EXPECT_EQ(dialogs.messages[0].text, kModuleTooLarge);
-}
-
-TEST(ProjectLimits, InputDataOf244BytesWithSendBits) {
+TEST(ProjectLimits, CheckShowsTheRefusalInAnErrorBox) {
     OutputProject project;
     project.WritePargen("0", "1");
-    project.WriteSend(30);  // 4 bit bytes
-    auto rows = OutputProject::NormalRows(29);
-    rows.push_back(OutputProject::Transport("8"));
-    project.WriteReceive(rows);
-    EXPECT_EQ(Refusal(project), "");  // 232 + 8 + 4
-    rows.back() = OutputProject::Transport("9");
-    project.WriteReceive(rows);
-    EXPECT_EQ(Refusal(project), kTooManyBytes);
+    project.WriteReceive(OutputProject::NormalRows(29, {OutputProject::Transport("8")}));
+    project.WriteSend(30);
+    RecordingDialogs passed;
+    EXPECT_TRUE(CheckProjectLimits(project.context(), passed));
+    EXPECT_TRUE(passed.messages.empty());
 
-    // A lower-case y is a transport-protocol frame here as in the image: its 9 bytes count.
-    rows.back() = OutputProject::Transport("9", "y");
-    project.WriteReceive(rows);
-    EXPECT_EQ(Refusal(project), kTooManyBytes);
-    rows.back() = OutputProject::Transport("8", "y");
-    project.WriteReceive(rows);
-    EXPECT_EQ(Refusal(project), "");
-
-    testing::RecordingDialogs dialogs;
-    EXPECT_TRUE(CheckProjectLimits(project.context(), dialogs));
-    EXPECT_TRUE(dialogs.messages.empty());
+    project.WriteSend(33);  // 5 bit bytes
+    RecordingDialogs refused;
+    EXPECT_FALSE(CheckProjectLimits(project.context(), refused));
+    ASSERT_EQ(refused.messages.size(), 1u);
+    EXPECT_EQ(refused.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(refused.messages[0].text, kTooManyBytes);
 }
 
-TEST(ProjectLimits, NoByteTotalWithoutSendFramesOrSendBits) {
+TEST(ProjectLimits, FrameListsAreReadOnlyWithPargen) {
     OutputProject project;
-    project.WritePargen("0", "1");
-    project.WriteReceive(OutputProject::NormalRows(40));
-    EXPECT_EQ(Refusal(project), "");  // no send frame
-    project.WriteSend(1);
-    EXPECT_EQ(Refusal(project), kTooManyBytes);
-    project.WritePargen("0", "0");
+    WriteText(project.context().documents.receiveFrame, "<Receive_Frames><row DataPage=");
     EXPECT_EQ(Refusal(project), "");
-}
-
-TEST(ProjectLimits, DocumentThatDoesNotParseStopsTheCheck) {
-    OutputProject project;
     project.WritePargen("1", "1");
-    testing::WriteText(project.context().documents.receiveFrame, "<Receive_Frames><row DataPage=");
-    testing::RecordingDialogs dialogs;
-    EXPECT_THROW(CheckProjectLimits(project.context(), dialogs), Error);
+    RecordingDialogs dialogs;
+    EXPECT_NE(ErrorText([&] { CheckProjectLimits(project.context(), dialogs); }), "");
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
 }  // namespace
-}  // namespace kestrova
+}  // namespace kestrova::testing
