@@ -91,35 +91,28 @@ IoMap BuildIoMap(const ProjectContext& context) {
         return range;
     };
 
+    // A frame's range: receive and send records share the identity fields.
+    const auto frameRange = [](bool input, const std::string& name, int offset, int length, const auto& frame) {
+        IoMapRange range;
+        range.input = input;
+        range.offset = offset;
+        range.length = length;
+        range.frame = name;
+        range.isFrame = true;
+        range.dataPage = frame.dataPage;
+        range.pgn = frame.pgn;
+        range.sourceAddress = frame.sourceAddress;
+        range.mnemonic = frame.mnemonic;
+        return range;
+    };
     for (size_t i = 0; i < image.receiveFrames.size(); ++i) {
         const auto& frame = image.receiveFrames[i];
-        IoMapRange range;
-        range.input = true;
-        range.offset = frame.dataOffset;
-        range.length = frame.dataLength;
-        range.frame = "R" + std::to_string(i + 1);
-        range.isFrame = true;
-        range.dataPage = frame.dataPage;
-        range.pgn = frame.pgn;
-        range.sourceAddress = frame.sourceAddress;
-        range.mnemonic = frame.mnemonic;
-        map.ranges.push_back(range);
+        map.ranges.push_back(frameRange(true, "R" + std::to_string(i + 1), frame.dataOffset, frame.dataLength, frame));
     }
     if (sendBitAreas) map.ranges.push_back(sendBitArea(true, ReceiveDataLength(image)));
-    for (size_t i = 0; i < image.sendFrames.size(); ++i) {
-        const auto& frame = image.sendFrames[i];
-        IoMapRange range;
-        range.input = false;
-        range.offset = SendFrameDataOffset(i);
-        range.length = kFrameDataBytes;
-        range.frame = "S" + std::to_string(i + 1);
-        range.isFrame = true;
-        range.dataPage = frame.dataPage;
-        range.pgn = frame.pgn;
-        range.sourceAddress = frame.sourceAddress;
-        range.mnemonic = frame.mnemonic;
-        map.ranges.push_back(range);
-    }
+    for (size_t i = 0; i < image.sendFrames.size(); ++i)
+        map.ranges.push_back(frameRange(false, "S" + std::to_string(i + 1), SendFrameDataOffset(i),
+                                        kFrameDataBytes, image.sendFrames[i]));
     if (sendBitAreas) map.ranges.push_back(sendBitArea(false, SendDataLength(image)));
 
     for (auto& range : map.ranges) PlaceInModules(range, map.modules);
