@@ -12,6 +12,7 @@
 #include "gui/project/new_project_dialog.h"
 
 #include <QApplication>
+#include <QScreen>
 
 namespace kestrova {
 
@@ -45,6 +46,8 @@ int RunKestrova(int argc, char** argv) {
     QApplication::setApplicationName(kApplicationTitle);
     QtDialogs dialogs;
     ApplicationWindows windows(ExecutableDirectory(), dialogs);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())  // centred on the screen
+        windows.main->move(screen->availableGeometry().center() - windows.main->rect().center());
     windows.main->show();
     return application.exec();
 }
