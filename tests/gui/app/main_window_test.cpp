@@ -10,6 +10,7 @@
 #include "support/temp_dir.h"
 
 #include <QLineEdit>
+#include <filesystem>
 #include <QPushButton>
 #include <QtTest>
 
@@ -196,6 +197,34 @@ private slots:
         QCOMPARE(dialogs.Texts(), (std::vector<std::string>{"Project not valid", "Project not valid"}));
         QCOMPARE(dialogs.messages[0].kind, MessageKind::Plain);
         QCOMPARE(ran, (std::vector<std::string>{"update", "update"}));
+    }
+
+    void outputCommandsRunOnTheOpenedProject() {
+        TempDir exe;
+        const std::string project = exe / "PROJECTS/Worked";
+        CreateDirectories(project);
+        std::filesystem::copy(KESTROVA_TEST_DATA "/outputs/worked_example", project,
+                              std::filesystem::copy_options::recursive);
+        RecordingDialogs dialogs;
+        ApplicationWindows windows(exe.path(), dialogs);
+        dialogs.folderAnswers = {project};
+        windows.main->OpenaClick();
+
+        dialogs.saveAnswers = {exe / "station.gsd"};
+        windows.main->findChild<QPushButton*>("btn_Gsd")->click();
+        QCOMPARE(dialogs.saveRequests.at(0).initialDirectory, project);
+        QVERIFY(testing::ReadText(exe / "station.gsd").rfind(";", 0) == 0);
+
+        bool dialogShown = false;
+        WhenModalShown([&](QWidget* shown) {
+            dialogShown = shown->objectName() == "TFBootSer";
+            shown->close();
+        });
+        windows.main->findChild<QPushButton*>("CreateBin")->click();
+        QVERIFY(dialogShown);
+        QCOMPARE(testing::ReadText(project + "/bin/bank.bin"),
+                 testing::ReadText(KESTROVA_TEST_DATA "/outputs/worked_example.bin"));
+        QVERIFY(dialogs.messages.empty());
     }
 
     void failureOfACommandIsShownWithItsText() {
