@@ -1,6 +1,7 @@
 #include "core/outputs/project_limits.h"
 
 #include "core/outputs/module_layout.h"
+#include "core/project/integer_text.h"
 #include "core/project/xml_document.h"
 
 namespace kestrova {
@@ -15,6 +16,40 @@ bool OptionOn(const ValueRecord& pargen, const char* name) {
 size_t RowCount(const std::string& path) {
     const auto list = ReadRowList(path);
     return list ? list->rows.size() : 0;
+}
+
+constexpr size_t kMaxImageFrames = 255;  // frame counts are bytes in the image header
+
+// What the configuration image cannot hold, in documents written beyond the editors' limits:
+// byte-wide counts, lengths and offsets that would wrap, and option values that the image and
+// the GSD file would read differently. The editors never write such documents.
+std::optional<std::string> ImageRefusal(const ProjectContext& context, const ValueRecord& pargen) {
+    for (const char* option : {"Profi_Module", "Profi_Send_J1939"}) {
+        const auto text = pargen.Find(option);
+        const auto value = text ? TryIntegerText(*text) : std::optional<int32_t>(0);
+        if (value != 0 && value != 1)
+            return std::string("Error!! The value of ") + option + " in pargen.xml must be 0 or 1.";
+    }
+    int64_t total = 0;
+    size_t receiveRows = 0;
+    if (const auto receive = ReadRowList(context.documents.receiveFrame)) {
+        receiveRows = receive->rows.size();
+        for (size_t i = 0; i < receive->rows.size(); ++i) {
+            const auto& row = receive->rows[i];
+            if (!FlagSet(row.Guarded("TP", "N"))) {
+                total += kFrameDataBytes;
+                continue;
+            }
+            const int32_t count = TransportByteCount(row);
+            if (count < 0 || count > kMaxInputBytes)
+                return "Error in row " + std::to_string(i + 1) + "!! The Number Bytes must be between 1 and 244";
+            total += count;
+        }
+    }
+    if (total > kMaxInputBytes) return std::string("Error!! The project use more of 244 byte.");
+    if (receiveRows > kMaxImageFrames || RowCount(context.documents.sendFrame) > kMaxImageFrames)
+        return std::string("Error!! The project holds more than 255 receive or send frames.");
+    return std::nullopt;
 }
 
 }  // namespace
@@ -65,7 +100,7 @@ std::optional<std::string> ProjectLimitsRefusal(const ProjectContext& context) {
             if (total > kMaxInputBytes) return std::string("Error!! The project use more of 244 byte.");
         }
     }
-    return std::nullopt;
+    return ImageRefusal(context, *pargen);
 }
 
 bool CheckProjectLimits(const ProjectContext& context, Dialogs& dialogs) {

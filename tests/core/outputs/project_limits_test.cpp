@@ -18,6 +18,7 @@ const std::string kZeroModule =
     "Error!! Is not possible to create a module of 0 byte. Please, set the N\xC2\xB0 Byte of the Transport Protocol "
     "frame in row ";
 const std::string kTooManyBytes = "Error!! The project use more of 244 byte.";
+const std::string kTpLength = "Error in row ";
 
 std::string Refusal(const OutputProject& project) { return ProjectLimitsRefusal(project.context()).value_or(""); }
 
@@ -46,9 +47,18 @@ TEST(ProjectLimits, RefusalsAndTheirBoundaries) {
         {"245 input bytes", "0", "1", O::NormalRows(29, {tp("9")}), 30, kTooManyBytes},
         {"245 input bytes, lower-case y", "0", "1", O::NormalRows(29, {tp("9", "y")}), 30, kTooManyBytes},
         {"244 input bytes, lower-case y", "0", "1", O::NormalRows(29, {tp("8", "y")}), 30, ""},
-        {"no byte total without send frames", "0", "1", O::NormalRows(40), 0, ""},
+        {"no bit bytes without send frames", "0", "1", O::NormalRows(30, {tp("4")}), 0, ""},
         {"321 input bytes with a send frame", "0", "1", O::NormalRows(40), 1, kTooManyBytes},
-        {"no byte total without send bits", "0", "0", O::NormalRows(40), 1, ""},
+        {"no bit bytes without send bits", "0", "0", O::NormalRows(30, {tp("4")}), 30, ""},
+        // beyond what the editors write: what the image cannot hold is refused in every mode
+        {"320 input bytes without send frames", "0", "1", O::NormalRows(40), 0, kTooManyBytes},
+        {"320 input bytes without send bits", "1", "0", O::NormalRows(40), 1, kTooManyBytes},
+        {"TP of 245 bytes in packed mode", "0", "0", {tp("245")}, 0, kTpLength + "1!! The Number Bytes must be between 1 and 244"},
+        {"TP of -1 byte in packed mode", "0", "0", {O::Normal(), tp("-1")}, 0, kTpLength + "2!! The Number Bytes must be between 1 and 244"},
+        {"256 send frames", "0", "0", {}, 256, "Error!! The project holds more than 255 receive or send frames."},
+        {"255 send frames", "0", "0", {}, 255, ""},
+        {"option 257", "257", "0", {}, 0, "Error!! The value of Profi_Module in pargen.xml must be 0 or 1."},
+        {"option text", "0", "on", {}, 0, "Error!! The value of Profi_Send_J1939 in pargen.xml must be 0 or 1."},
     };
     for (const auto& row : rows) {
         OutputProject project;
