@@ -111,6 +111,8 @@ int ControlBlockToTermios(const CommControlBlock& block, termios& settings) {
     settings.c_cc[VSTOP] = static_cast<cc_t>(block.xoffChar);
 
     if (const speed_t speed = SpeedConstant(block.baudRate)) {
+        // One line speed: drop an input speed left by an earlier rate without a constant.
+        settings.c_cflag &= ~static_cast<tcflag_t>(CIBAUD);
         cfsetispeed(&settings, speed);
         cfsetospeed(&settings, speed);
     }

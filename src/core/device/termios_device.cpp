@@ -190,6 +190,13 @@ public:
                 continue;
             }
 
+            // A device that reports data but has no input queue (not a terminal) is waited
+            // on no more, so the watcher does not spin on it.
+            int waiting = 0;
+            if ((fds[1].revents & POLLIN) && ::ioctl(fd_, FIONREAD, &waiting) != 0) {
+                gone_ = true;
+                continue;
+            }
             std::uint32_t found = 0;
             const std::uint32_t inQueue = QueueCount(fd_, FIONREAD);
             if (inQueue > lastInQueue_) found |= EV_RXCHAR;

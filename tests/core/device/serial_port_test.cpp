@@ -69,6 +69,7 @@ TEST_F(SerialPortOnPty, OpenAppliesTheDefaultLineAndLaterChangesAtOnce) {
     comm.EventChars().SetXonChar(0x12);
     settings = pty.Settings();
     EXPECT_EQ(cfgetospeed(&settings), static_cast<speed_t>(B115200));
+    EXPECT_EQ(settings.c_cflag & CIBAUD, 0u);  // the input speed is no longer 14400
     EXPECT_TRUE(settings.c_cflag & CSTOPB);
     EXPECT_EQ(settings.c_cc[VSTART], 0x12);
 
