@@ -136,10 +136,10 @@ BankImage BuildBankImage(const ProjectContext& context) {
         image.parameters = block;
     }
 
+    if (ImageSize(image.receiveFrames.size(), image.sendFrames.size(), image.parameters.has_value(), timerCount) >
+        kBankImageCapacity)
+        throw tooLarge();
     if (timerTexts) {
-        if (ImageSize(image.receiveFrames.size(), image.sendFrames.size(), image.parameters.has_value(),
-                      timerCount) > kBankImageCapacity)
-            throw tooLarge();
         image.timers.reserve(timerCount);
         for (const auto& text : *timerTexts) image.timers.push_back(IntegerText(text));
     }

@@ -58,6 +58,13 @@ std::string Aligned(const Table& table) {
     return out;
 }
 
+// A text for one line of the table: control characters (line breaks, terminal escapes) become blanks.
+std::string PrintableText(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return text;
+}
+
 std::string CsvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string quoted = "\"";
@@ -134,7 +141,7 @@ std::string IoMapText(const IoMap& map) {
             table.push_back({std::to_string(range.offset), std::to_string(range.length), module, module, range.frame,
                              range.isFrame ? std::to_string(range.dataPage) : "",
                              range.isFrame ? PgnText(range.pgn) : "",
-                             range.isFrame ? std::to_string(range.sourceAddress) : "", range.mnemonic});
+                             range.isFrame ? std::to_string(range.sourceAddress) : "", PrintableText(range.mnemonic)});
         }
         if (table.size() == 1) {
             out += "  (none)\n";

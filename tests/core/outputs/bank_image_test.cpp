@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 namespace kestrova::testing {
@@ -103,6 +104,9 @@ TEST(BankImage, RequiredValuesAndTheBankSizeStopTheBuild) {
     EXPECT_NE(BuildError(project).find("100004"), std::string::npos);
     project.WriteReceive({});
     project.WriteTimers(std::vector<std::string>(25001, "1"));  // 16 + 4 * 25001 bytes
+    EXPECT_NE(BuildError(project).find("100004"), std::string::npos);
+    std::remove(project.context().documents.timerDef.c_str());
+    project.WriteSend(16664);  // 16 + 6 * 16664 + the 19-byte parameter block, no timer list
     EXPECT_NE(BuildError(project).find("100004"), std::string::npos);
 }
 

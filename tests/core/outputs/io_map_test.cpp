@@ -81,6 +81,9 @@ TEST(IoMap, TextAndCsv) {
                              "  8       20      1       1     R2     0   0xFECA  3   Active diagnostic trouble codes\n"})
         EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
 
+    map.ranges[0].mnemonic = "two\nlines\x1b[2J";  // a table line stays one line, escapes never reach a terminal
+    EXPECT_NE(IoMapText(map).find(" two lines [2J\n"), std::string::npos) << IoMapText(map);
+
     map.ranges[0].mnemonic = "speed, \"km/h\"";
     const std::string csv = IoMapCsv(map);
     EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
