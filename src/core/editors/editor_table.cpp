@@ -16,6 +16,15 @@ std::string RowName(const TableLayout& layout, size_t row) {
 
 }  // namespace
 
+bool FlagTicked(const std::string& text) { return text == kFlagTicked; }
+
+std::string ToggledFlag(const std::string& text) { return FlagTicked(text) ? kFlagCleared : kFlagTicked; }
+
+std::string ClearedCell(CellKind kind, const std::string& text) {
+    if (kind != CellKind::Flag || text.empty()) return {};
+    return kFlagCleared;
+}
+
 TableColumn TextColumn(std::string heading, std::string attribute, bool required) {
     TableColumn column;
     column.heading = std::move(heading);
@@ -27,7 +36,7 @@ TableColumn TextColumn(std::string heading, std::string attribute, bool required
 TableColumn FlagColumn(std::string heading, std::string attribute) {
     TableColumn column = TextColumn(std::move(heading), std::move(attribute));
     column.kind = CellKind::Flag;
-    column.fallback = "N";
+    column.fallback = kFlagCleared;
     return column;
 }
 
@@ -56,7 +65,8 @@ std::optional<size_t> FirstStrayRow(const TableLayout& layout, const std::vector
     for (size_t row = ListLength(layout, rows); row < layout.RowCount(); ++row) {
         for (size_t column = 0; column < layout.columns.size(); ++column) {
             const auto& text = CellText(rows, row, column);
-            const bool holdsData = layout.columns[column].kind == CellKind::Flag ? text == "Y" : !IsBlank(text);
+            const bool holdsData = layout.columns[column].kind == CellKind::Flag ? !text.empty() && text != kFlagCleared
+                                                                                 : !IsBlank(text);
             if (holdsData) return row;
         }
     }

@@ -47,6 +47,19 @@ struct TableLayout {
     size_t RowCount() const { return rowLabels.size(); }
 };
 
+// Check-box cells: "Y" ticked, "N" cleared, empty until first touched.
+inline constexpr const char* kFlagTicked = "Y";
+inline constexpr const char* kFlagCleared = "N";
+
+// Whether a check-box text shows a tick: only an exact "Y" does.
+bool FlagTicked(const std::string& text);
+// The text of a check-box cell after a click or the space bar: ticked becomes "N", anything
+// else (empty, "N", a hand-edited "y") "Y".
+std::string ToggledFlag(const std::string& text);
+// The text of a cell after Delete: a text or pick cell empties; a check box that holds
+// anything becomes "N", an empty one stays empty.
+std::string ClearedCell(CellKind kind, const std::string& text);
+
 // A text column (an absent optional attribute reads as empty), and a flag column (absent: "N").
 TableColumn TextColumn(std::string heading, std::string attribute, bool required = false);
 TableColumn FlagColumn(std::string heading, std::string attribute);
@@ -65,8 +78,8 @@ const std::string& CellText(const std::vector<TableRow>& rows, size_t row, size_
 size_t ListLength(const TableLayout& layout, const std::vector<TableRow>& rows);
 
 // The first row from the list's end on (the row with the empty key cell included) that still
-// holds something the list would lose: a text that is not blank, or a ticked flag. Blank texts
-// and cleared flags count as empty.
+// holds something the list would lose: a text that is not blank, or a flag holding anything
+// but "" or "N" (a hand-edited "y" too). Blank texts, empty and cleared flags count as empty.
 std::optional<size_t> FirstStrayRow(const TableLayout& layout, const std::vector<TableRow>& rows);
 
 // Refuses a table with a stray row, naming it and the row that ends the list; nothing when

@@ -54,7 +54,7 @@ std::optional<std::string> CheckReceiveFrames(const std::vector<TableRow>& rows)
         if (!IntegerInRange(cell(Pgn), 0, 0xFFFF)) return "Error!! PGN must be between 0x0000 and 0xFFFF. ";
 
         // Only an exact "Y" marks a transport-protocol frame; its Source Address may be left empty.
-        const bool transport = cell(TransportProtocol) == "Y";
+        const bool transport = FlagTicked(cell(TransportProtocol));
         if (!transport) totalBytes += 8;
         const bool checkAddress = !transport || !TrimBlanks(cell(SourceAddress)).empty();
         if (checkAddress && !IntegerInRange(cell(SourceAddress), 0, 239))
@@ -70,7 +70,7 @@ std::optional<std::string> CheckReceiveFrames(const std::vector<TableRow>& rows)
             if (start + count > kMaxTransportBytes)
                 return RowError(row, "The Number Bytes plus Start Byte must be minor of 1785");
         }
-        if (cell(OnRequest) == "Y" && !IntegerInRange(cell(OnRequestTime), 1, 10000000))
+        if (FlagTicked(cell(OnRequest)) && !IntegerInRange(cell(OnRequestTime), 1, 10000000))
             return RowError(row, "The Time(ms) must be between 1 and 10000000");
     }
     if (totalBytes > kMaxInputBytes)

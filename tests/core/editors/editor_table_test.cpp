@@ -33,7 +33,7 @@ TEST(EditorTableList, EndsAtTheFirstEmptyKeyCellAndNeverPassesTheCapacityCellsOu
     EXPECT_EQ(CellText(rows, 7, 0), "") << "a missing row";
 }
 
-TEST(EditorTableStrayRows, OnlyTextOrATickedFlagFromTheListEndOnIsRefusedNamingBothRows) {
+TEST(EditorTableStrayRows, OnlyTextOrAFlagOtherThanEmptyOrNFromTheListEndOnIsRefusedNamingBothRows) {
     const auto layout = SampleLayout();
     auto rows = EmptyTable(layout);
     rows[0] = {"a", "Y", ""};
@@ -45,6 +45,8 @@ TEST(EditorTableStrayRows, OnlyTextOrATickedFlagFromTheListEndOnIsRefusedNamingB
     EXPECT_EQ(CheckNoStrayRows(layout, rows),
               "Error in row 3!! The list ends at row 2, whose Name is empty, so row 3 would not be saved. "
               "Fill in row 2 or clear row 3.");
+    rows[2][1] = "y";  // hand-edited: not a tick, but still data the list would lose
+    EXPECT_EQ(FirstStrayRow(layout, rows), 2u);
     rows[2][1] = "";
     rows[3][2] = "z";
     EXPECT_EQ(FirstStrayRow(layout, rows), 3u);
@@ -52,6 +54,18 @@ TEST(EditorTableStrayRows, OnlyTextOrATickedFlagFromTheListEndOnIsRefusedNamingB
     EXPECT_EQ(CheckNoStrayRows(layout, rows),
               "Error in row 1!! The Name is empty, so the list ends there and row 1 would not be saved. "
               "Fill in the Name or clear row 1.");
+}
+
+TEST(EditorTableFlags, OnlyAnExactYIsTickedToggleAndDeleteFollowIt) {
+    EXPECT_TRUE(FlagTicked("Y"));
+    for (const char* text : {"y", "N", "", " Y"}) EXPECT_FALSE(FlagTicked(text)) << text;
+    EXPECT_EQ(ToggledFlag("Y"), "N");
+    for (const char* text : {"N", "", "y"}) EXPECT_EQ(ToggledFlag(text), "Y") << text;
+    EXPECT_EQ(ClearedCell(CellKind::Flag, "Y"), "N");
+    EXPECT_EQ(ClearedCell(CellKind::Flag, "y"), "N");
+    EXPECT_EQ(ClearedCell(CellKind::Flag, ""), "") << "an untouched check box stays untouched";
+    EXPECT_EQ(ClearedCell(CellKind::Text, "EEC1"), "");
+    EXPECT_EQ(ClearedCell(CellKind::Pick, "Data Change"), "");
 }
 
 // Loading, capacity and writing are proven through the real layouts in the list editors' tests.
