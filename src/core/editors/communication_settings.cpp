@@ -36,6 +36,12 @@ int J1939BaudIndexOfText(const std::string& text) {
     return kNoBaudEntry;
 }
 
+std::string J1939BaudText(const CommunicationSettings& settings) {
+    const auto& entries = J1939BaudEntries();
+    const int index = settings.canBaudIndex;
+    return index >= 0 && static_cast<size_t>(index) < entries.size() ? entries[static_cast<size_t>(index)] : "";
+}
+
 CommunicationSettings ReadCommunicationSettings(const ValueRecord& record) {
     CommunicationSettings settings;
     const int32_t baud = IntegerText(record.Required("Can_Baud"));

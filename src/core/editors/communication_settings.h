@@ -38,6 +38,8 @@ const std::vector<std::string>& ProfibusBaudEntries();
 // The entry a text names (an edited drop-down text), compared without regard to case and
 // surrounding blanks; kNoBaudEntry when it names none.
 int J1939BaudIndexOfText(const std::string& text);
+// The text the J1939 drop-down shows for the settings: the chosen entry, "" when none is.
+std::string J1939BaudText(const CommunicationSettings& settings);
 
 // The settings of the document at `path`; without a document, the defaults above (every time,
 // whatever an earlier showing held). Throws Error when the document does not parse, lacks

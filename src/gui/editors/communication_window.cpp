@@ -162,7 +162,7 @@ void TFpargen::ShowModal() {
 
 void TFpargen::Fill(const CommunicationSettings& settings) {
     canBaud_->setCurrentIndex(settings.canBaudIndex);
-    if (settings.canBaudIndex == kNoBaudEntry) canBaud_->setEditText(QString());
+    canBaud_->setEditText(Text(J1939BaudText(settings)));
     switch (settings.sendData) {
         case SendDataMode::OnDataChange:
             sendOnChange_->setChecked(true);

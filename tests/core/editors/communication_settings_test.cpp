@@ -106,6 +106,10 @@ TEST(CommunicationBaud, ATypedRateChoosesItsEntryIgnoringCaseAndBlanks) {
     EXPECT_EQ(J1939BaudIndexOfText("1000K"), 8);
     EXPECT_EQ(J1939BaudIndexOfText("300K"), kNoBaudEntry);
     EXPECT_EQ(J1939BaudIndexOfText(""), kNoBaudEntry);
+    CommunicationSettings settings;
+    EXPECT_EQ(J1939BaudText(settings), "250K");
+    settings.canBaudIndex = kNoBaudEntry;
+    EXPECT_EQ(J1939BaudText(settings), "") << "no entry: the drop-down shows nothing";
 }
 
 TEST(CommunicationChecks, RangesAreInclusiveAndNonIntegersCountAsMinusOne) {
