@@ -13,10 +13,9 @@
 namespace kestrova {
 namespace {
 
-const QString kTicked = QStringLiteral("Y");
-const QString kCleared = QStringLiteral("N");
+QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-// A check-box cell: shows a box (ticked only by an exact "Y") and writes "Y"/"N" into the cell.
+// A check-box cell: shows the box the core's flag rules give and writes their texts into the cell.
 class FlagDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -34,7 +33,7 @@ public:
                          style->pixelMetric(QStyle::PM_IndicatorHeight, &cell, widget));
         box.rect = QStyle::alignedRect(cell.direction, Qt::AlignCenter, size, cell.rect);
         box.state = (cell.state & QStyle::State_Enabled) |
-                    (index.data().toString() == kTicked ? QStyle::State_On : QStyle::State_Off);
+                    (FlagTicked(index.data().toString().toStdString()) ? QStyle::State_On : QStyle::State_Off);
         style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, widget);
     }
 
@@ -59,7 +58,7 @@ public:
                     return true;
                 }
                 if (key->key() == Qt::Key_Y || key->key() == Qt::Key_N) {
-                    model->setData(index, key->key() == Qt::Key_Y ? kTicked : kCleared);
+                    model->setData(index, Text(key->key() == Qt::Key_Y ? kFlagTicked : kFlagCleared));
                     return true;
                 }
                 return false;
@@ -71,7 +70,7 @@ public:
 
 private:
     static void Toggle(QAbstractItemModel* model, const QModelIndex& index) {
-        model->setData(index, index.data().toString() == kTicked ? kCleared : kTicked);
+        model->setData(index, Text(ToggledFlag(index.data().toString().toStdString())));
     }
 };
 
@@ -145,7 +144,11 @@ EditorGrid::EditorGrid(TableLayout layout, QWidget* parent)
 
 void EditorGrid::SetCell(int row, int column, const QString& text) {
     if (column == 0) {
-        setItem(row, column, NewItem(text, Qt::ItemIsEnabled));
+        // A fixed label: neither selectable nor enabled, so the keyboard skips it; drawn in the
+        // normal text colour all the same.
+        auto* label = NewItem(text, Qt::NoItemFlags);
+        label->setForeground(palette().brush(QPalette::Active, QPalette::Text));
+        setItem(row, column, label);
         return;
     }
     const auto& rule = layout_.columns[static_cast<size_t>(column - 1)];
@@ -192,10 +195,7 @@ void EditorGrid::keyPressEvent(QKeyEvent* event) {
             if (index.column() == 0) continue;
             const auto kind = layout_.columns[static_cast<size_t>(index.column() - 1)].kind;
             auto* cell = item(index.row(), index.column());
-            if (kind != CellKind::Flag)
-                cell->setText(QString());
-            else if (cell->text() == kTicked)
-                cell->setText(kCleared);
+            cell->setText(Text(ClearedCell(kind, cell->text().toStdString())));
         }
         event->accept();
         return;
@@ -207,6 +207,34 @@ void EditorGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableWidget::keyPressEvent(event);
+}
+
+bool EditorGrid::AtEdge(bool forward) const {
+    if (rowCount() == 0) return true;
+    return forward ? currentRow() == rowCount() - 1 && currentColumn() == columnCount() - 1
+                   : currentRow() == 0 && currentColumn() == GridColumn(0);
+}
+
+void EditorGrid::LeaveGrid(bool forward) {
+    // Past the last cell (or before the first) Tab leaves the table for the buttons below it.
+    CommitOpenEditor();
+    QAbstractScrollArea::focusNextPrevChild(forward);
+}
+
+bool EditorGrid::focusNextPrevChild(bool next) {
+    if (AtEdge(next)) {
+        LeaveGrid(next);
+        return true;
+    }
+    return QTableWidget::focusNextPrevChild(next);
+}
+
+void EditorGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // Tab in a cell editor arrives here as "edit the next item".
+    const bool forward = hint == QAbstractItemDelegate::EditNextItem;
+    const bool leave = (forward || hint == QAbstractItemDelegate::EditPreviousItem) && AtEdge(forward);
+    QTableWidget::closeEditor(editor, leave ? QAbstractItemDelegate::NoHint : hint);
+    if (leave) LeaveGrid(forward);
 }
 
 void EditorGrid::FitColumns() {

@@ -10,7 +10,9 @@ namespace kestrova {
 // The table of an editor window, shaped by a TableLayout: a fixed label column, then the data
 // columns. Text cells are replaced by typing; check-box cells hold "Y"/"N" (empty until first
 // touched) and are toggled by a click or the space bar, or set by typing Y or N; pick-list
-// cells offer their entries and accept typed text; Delete clears the selected cells.
+// cells offer their entries and accept typed text; Delete clears the selected cells. The
+// keyboard skips the label column; Tab on the last cell (Shift+Tab on the first) leaves the
+// grid for the next (previous) widget.
 class EditorGrid : public QTableWidget {
     Q_OBJECT
 public:
@@ -33,10 +35,14 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     void SetCell(int row, int column, const QString& text);
     void FitColumns();
+    bool AtEdge(bool forward) const;
+    void LeaveGrid(bool forward);
 
     TableLayout layout_;
 };

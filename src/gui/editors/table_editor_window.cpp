@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -22,9 +23,12 @@ TableEditorWindow::TableEditorWindow(TableEditorModel model, ProjectContext& con
     setWindowTitle(QString::fromStdString(model_.title));
     okButton_->setObjectName("okButton");
     cancelButton_->setObjectName("cancelButton");
-    // Enter belongs to the grid (it ends a cell edit); OK is pressed on purpose.
-    okButton_->setAutoDefault(false);
-    cancelButton_->setAutoDefault(false);
+    // In the grid Enter ends a cell edit and goes on a row (the grid keeps it). Tab leaves the
+    // grid for the buttons, where Enter or space presses the focused one; Ctrl+Enter presses OK
+    // from anywhere.
+    okButton_->setToolTip("Save and close (Ctrl+Enter)");
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, okButton_, &QPushButton::click);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

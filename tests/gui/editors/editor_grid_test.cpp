@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QTest>
 
 #include "grid_typing.h"
@@ -47,6 +48,39 @@ private slots:
         QCOMPARE(grid.Rows()[1], (TableRow{"0", "N", "", "b"}));
         grid.SetRows({});
         QCOMPARE(grid.Rows(), EmptyTable(Layout()));
+    }
+
+    void TabSkipsTheRowLabelsAndLeavesTheGridPastItsFirstAndLastCells() {
+        QWidget form;
+        auto* before = new QLineEdit(&form);
+        auto* grid = new EditorGrid(Layout(), &form);
+        auto* after = new QLineEdit(&form);
+        QWidget::setTabOrder(before, grid);
+        QWidget::setTabOrder(grid, after);
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        grid->setFocus();
+        const int last = EditorGrid::GridColumn(3);
+        grid->setCurrentCell(0, last);
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QCOMPARE(grid->currentRow(), 1);
+        QCOMPARE(grid->currentColumn(), EditorGrid::GridColumn(0));  // not the label column
+        QTest::keyClick(grid, Qt::Key_Backtab);
+        QCOMPARE(grid->currentColumn(), last);
+        grid->setCurrentCell(1, EditorGrid::GridColumn(0));
+        QTest::keyClick(grid, Qt::Key_Left);
+        QCOMPARE(grid->currentColumn(), EditorGrid::GridColumn(0));
+        // Tab in an open editor on the last cell keeps the text and leaves the grid.
+        grid->setCurrentCell(2, last);
+        QTest::keyClicks(grid, "E");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), after);
+        QCOMPARE(CellAt(grid, 2, 3), QString("E"));
+        grid->setFocus();
+        grid->setCurrentCell(0, EditorGrid::GridColumn(0));
+        QTest::keyClick(grid, Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), before);
     }
 
     void CheckBoxCellsAreEmptyUntilTouchedThenToggleWithSpaceKeysOrTheMouse() {

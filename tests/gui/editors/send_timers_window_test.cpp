@@ -1,5 +1,6 @@
 #include "gui/editors/send_timers_window.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 
@@ -46,6 +47,40 @@ private slots:
         QCOMPARE(window.result(), int(QDialog::Accepted));
         QCOMPARE(ReadText(editor.context.documents.timerDef),
                  std::string("<Timers><Timer>100</Timer><Timer>120000</Timer><Timer>0x3E8</Timer></Timers>"));
+    }
+
+    void TheKeyboardAloneSavesTabOutOfTheLastCellToOkOrCtrlEnterFromACell() {
+        Editor editor;
+        auto& window = editor.window;
+        auto* ok = window.findChild<QPushButton*>("okButton");
+        QCOMPARE(ok->toolTip(), QString("Save and close (Ctrl+Enter)"));
+        QVERIFY(window.Reload());
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* grid = window.Grid();
+        TypeInCell(grid, 0, 0, "100");
+        grid->setCurrentCell(9, EditorGrid::GridColumn(0));
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), ok);
+        QTest::keyClick(ok, Qt::Key_Return);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QCOMPARE(ReadText(editor.context.documents.timerDef), std::string("<Timers><Timer>100</Timer></Timers>"));
+
+        // Ctrl+Enter from an open cell editor keeps what was typed and saves.
+        QVERIFY(window.Reload());
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        grid->setCurrentCell(1, EditorGrid::GridColumn(0));
+        QTest::keyClicks(grid, "2");
+        QWidget* cellEditor = QApplication::focusWidget();
+        QVERIFY(cellEditor && cellEditor != grid);
+        QTest::keyClicks(cellEditor, "00");
+        QTest::keyClick(cellEditor, Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(ReadText(editor.context.documents.timerDef),
+                 std::string("<Timers><Timer>100</Timer><Timer>200</Timer></Timers>"));
     }
 
     void AFailedWriteIsShownWithItsReasonAndTheWindowStaysOpen() {
