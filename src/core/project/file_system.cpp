@@ -3,7 +3,6 @@
 #include "core/project/error.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,7 +15,7 @@ std::string SystemReason(int errorNumber) { return std::strerror(errorNumber); }
 
 bool FileExists(const std::string& path) {
     struct stat info {};
-    return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool DirectoryExists(const std::string& path) {
@@ -52,7 +51,8 @@ int CreateDirectories(const std::string& path) {
 
 void WriteFileReplacing(const std::string& path, const std::string& content) {
     const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    ::unlink(temporary.c_str());  // a stale one of an earlier run; a new file is created below, never followed
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
         const int error = errno;
         throw Error("Cannot create file " + path + ": " + SystemReason(error));
@@ -81,19 +81,37 @@ void WriteFileReplacing(const std::string& path, const std::string& content) {
     }
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
+std::string ReadWholeFile(const std::string& path, long long maxBytes) {
+    // Non-blocking, so that opening a pipe cannot hang; only regular files are read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         const int error = errno;
         throw Error("Cannot open file " + path + ": " + SystemReason(error));
     }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw Error("The file " + path + " is not a regular file.");
+    }
     std::string content;
     char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) content.append(chunk, n);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) throw Error("Cannot read file " + path);
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw Error("Cannot read file " + path + ": " + SystemReason(error));
+        }
+        if (n == 0) break;
+        // The size is checked on what is read, not on what the file claims to hold.
+        if (static_cast<long long>(content.size()) + n > maxBytes) {
+            ::close(fd);
+            throw Error("The file " + path + " is too large (more than " + std::to_string(maxBytes) + " bytes).");
+        }
+        content.append(chunk, static_cast<size_t>(n));
+    }
+    ::close(fd);
     return content;
 }
 

@@ -4,7 +4,7 @@
 
 namespace kestrova {
 
-bool FileExists(const std::string& path);       // a regular file (or anything not a directory)
+bool FileExists(const std::string& path);       // a regular file
 bool DirectoryExists(const std::string& path);
 
 // Directory of the running program (/proc/self/exe), without a trailing separator.
@@ -19,7 +19,8 @@ int CreateDirectories(const std::string& path);
 // an earlier file is never left half-written. Throws Error with the system's reason.
 void WriteFileReplacing(const std::string& path, const std::string& content);
 
-// Reads a whole file; throws Error with the system's reason.
-std::string ReadWholeFile(const std::string& path);
+// Reads a whole regular file of at most `maxBytes`; throws Error with the system's reason, for
+// anything that is not a regular file (a pipe, a device), and for a larger file.
+std::string ReadWholeFile(const std::string& path, long long maxBytes = 64LL * 1024 * 1024);
 
 }  // namespace kestrova

@@ -53,8 +53,9 @@ std::optional<int64_t> Parse(const std::string& text, int bits) {
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-        if (value > limit) return std::nullopt;
+        const auto digit = static_cast<uint64_t>(c - '0');
+        if (value > (limit - digit) / 10) return std::nullopt;  // checked before it could wrap
+        value = value * 10 + digit;
     }
     if (negative) return value == 9223372036854775808ULL ? INT64_MIN : -static_cast<int64_t>(value);
     return static_cast<int64_t>(value);

@@ -9,6 +9,8 @@
 namespace kestrova {
 namespace {
 
+constexpr long long kMaxSettingsBytes = 1024 * 1024;  // a settings file is a few lines
+
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r");
     if (first == std::string::npos) return {};
@@ -56,7 +58,7 @@ std::string ReadSettingsString(const std::string& path, const std::string& secti
     if (!FileExists(path)) return {};
     std::string content;
     try {
-        content = ReadWholeFile(path);
+        content = ReadWholeFile(path, kMaxSettingsBytes);
     } catch (const Error&) {
         return {};
     }
@@ -78,7 +80,7 @@ void WriteSettingsString(const std::string& path, const std::string& section, co
     std::string lineEnd = "\n";  // an existing file keeps its own line ends
     if (FileExists(path)) {
         try {
-            const std::string existing = ReadWholeFile(path);
+            const std::string existing = ReadWholeFile(path, kMaxSettingsBytes);
             if (existing.find("\r\n") != std::string::npos) lineEnd = "\r\n";
             lines = SplitLines(existing);
         } catch (const Error&) {

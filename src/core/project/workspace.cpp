@@ -6,9 +6,8 @@
 namespace kestrova {
 namespace {
 
-// A typed name that would reach outside the destination: absolute, or with a ".." component.
-bool LeavesDestination(const std::string& name) {
-    if (name.front() == '/') return true;
+// A name with a ".." component reaches outside the folder it is taken in.
+bool ClimbsOut(const std::string& name) {
     size_t start = 0;
     while (start <= name.size()) {
         auto end = name.find('/', start);
@@ -18,6 +17,9 @@ bool LeavesDestination(const std::string& name) {
     }
     return false;
 }
+
+// A typed name that would reach outside the destination: absolute, or with a ".." component.
+bool LeavesDestination(const std::string& name) { return name.front() == '/' || ClimbsOut(name); }
 
 }  // namespace
 
@@ -37,7 +39,9 @@ std::string OpenWorkspace(ProjectContext& context, const std::string& executable
         context.projectName = "/" + context.projectName;
 
     std::string title = kInitialTitle;
-    if (!context.projectName.empty() && DirectoryExists(context.projectsDirectory + context.projectName)) {
+    // A remembered name that climbs out of PROJECTS is treated as a vanished project.
+    if (!context.projectName.empty() && !ClimbsOut(context.projectName) &&
+        DirectoryExists(context.projectsDirectory + context.projectName)) {
         context.projectDirectory = context.projectsDirectory + context.projectName;
         title = ProjectTitle(context.projectName);
     } else {
@@ -45,6 +49,16 @@ std::string OpenWorkspace(ProjectContext& context, const std::string& executable
     }
     context.DeriveDocumentPaths();
     return title;
+}
+
+bool CheckProjectOpen(const ProjectContext& context, Dialogs& dialogs) {
+    if (!context.projectDirectory.empty()) return true;
+    dialogs.ShowMessage(MessageKind::Plain, "Project not valid");
+    return false;
+}
+
+std::string TitleAfterNewProject(const ProjectContext& context, bool created) {
+    return ProjectTitle(created ? context.projectName : std::string());
 }
 
 void SaveLastProject(const ProjectContext& context) {

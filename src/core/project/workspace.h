@@ -22,6 +22,12 @@ std::string SettingsFilePath(const ProjectContext& context);
 // same. Returns the title the main window shows.
 std::string OpenWorkspace(ProjectContext& context, const std::string& executableDirectory);
 
+// The step dispatch's project check: "Project not valid" when no project directory is set.
+bool CheckProjectOpen(const ProjectContext& context, Dialogs& dialogs);
+
+// The title after the New-project dialog: the new project's name, or the prefix alone on Cancel.
+std::string TitleAfterNewProject(const ProjectContext& context, bool created);
+
 // Close: records the project name in the settings file. Throws Error "Unable to write to <path>".
 void SaveLastProject(const ProjectContext& context);
 

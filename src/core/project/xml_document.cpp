@@ -4,6 +4,7 @@
 #include "core/project/file_system.h"
 
 #include <pugixml.hpp>
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace kestrova {
@@ -26,11 +27,12 @@ std::string Position(const std::string& content, ptrdiff_t offset) {
 // Loads the file; nothing when it does not exist. Throws Error when it cannot be read or parsed.
 std::optional<pugi::xml_node> Load(const std::string& path, pugi::xml_document& document) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
-    if (info.st_size > kMaxDocumentBytes)
-        throw Error("The file " + path + " is too large to be a project document (" +
-                    std::to_string(info.st_size) + " bytes).");
-    const std::string content = ReadWholeFile(path);
+    if (::stat(path.c_str(), &info) != 0) {
+        const int error = errno;
+        if (error == ENOENT) return std::nullopt;
+        throw Error("The file " + path + " cannot be read: " + SystemReason(error));
+    }
+    const std::string content = ReadWholeFile(path, kMaxDocumentBytes);
     const auto result = document.load_buffer(content.data(), content.size(), pugi::parse_default, pugi::encoding_utf8);
     if (!result)
         throw Error("The file " + path + " is not valid XML: " + result.description() + " (" +
@@ -40,7 +42,21 @@ std::optional<pugi::xml_node> Load(const std::string& path, pugi::xml_document& 
     return root;
 }
 
-std::string Text(const pugi::xml_node& element) { return element.text().get(); }
+// The element's text content: every text below it, in document order.
+std::string Text(const pugi::xml_node& element) {
+    std::string text;
+    for (auto node = element.first_child(); node;) {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) text += node.value();
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling() && node != element) node = node.parent();
+        if (!node || node == element) break;
+        node = node.next_sibling();
+    }
+    return text;
+}
 
 // An empty text leaves the element empty ("<Name/>").
 void SetText(pugi::xml_node element, const std::string& value) {

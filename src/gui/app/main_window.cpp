@@ -144,10 +144,7 @@ void TFKestrovaFirmWare::Bind(MainCommand command, std::function<void()> action)
 }
 
 void TFKestrovaFirmWare::RunCommand(MainCommand command) {
-    if (NeedsProjectCheck(command) && context_.projectDirectory.empty()) {
-        dialogs_.ShowMessage(MessageKind::Plain, "Project not valid");
-        return;
-    }
+    if (NeedsProjectCheck(command) && !CheckProjectOpen(context_, dialogs_)) return;
     const auto action = actions_.find(command);
     if (action != actions_.end()) RunGuarded(dialogs_, action->second);
 }
@@ -158,7 +155,7 @@ void TFKestrovaFirmWare::NewaClick() {
     newProjectDialog_->SetDestinationDirectory(context_.projectsDirectory);
     // On OK the dialog has made the new project current; on Cancel the project stays.
     const bool created = newProjectDialog_->exec() == QDialog::Accepted;
-    setWindowTitle(QString::fromStdString(ProjectTitle(created ? context_.projectName : std::string())));
+    setWindowTitle(QString::fromStdString(TitleAfterNewProject(context_, created)));
 }
 
 void TFKestrovaFirmWare::OpenaClick() {

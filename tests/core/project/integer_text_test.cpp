@@ -56,6 +56,9 @@ TEST(IntegerText64, ReadsBeyond32BitsWithTheSameRule) {
     EXPECT_EQ(IntegerText64("4294967296", -1), 4294967296LL);
     EXPECT_EQ(IntegerText64("9223372036854775807", -1), INT64_MAX);
     EXPECT_EQ(IntegerText64("9223372036854775808", -1), -1);
+    EXPECT_EQ(IntegerText64("-9223372036854775808", 0), INT64_MIN);
+    for (const char* wraps : {"18446744073709551617", "18446744073709551620", "-18446744073709551616"})
+        EXPECT_FALSE(TryIntegerText64(wraps).has_value()) << wraps;
     EXPECT_EQ(IntegerText64("$FFFFFFFFFFFFFFFF", 0), -1);
     EXPECT_EQ(IntegerText64(" 1 ", -1), -1);
 }

@@ -68,6 +68,14 @@ TEST_F(Workspace, VanishedProjectFallsBackToProjectsAndKeepsTheName) {
     EXPECT_EQ(ReadSettingsString(exe / kSettingsFileName, "lastproj", "projectname"), "/Gone");
 }
 
+TEST_F(Workspace, RememberedNameClimbingOutOfProjectsIsNotOpened) {
+    CreateDirectories(exe / "Elsewhere");
+    RememberProject("../Elsewhere");
+    EXPECT_EQ(OpenWorkspace(context, exe.path()), kInitialTitle);
+    EXPECT_EQ(context.projectDirectory, Projects());
+    EXPECT_EQ(context.projectName, "/../Elsewhere");
+}
+
 TEST_F(Workspace, OpenProjectNamesTheFolderBelowProjects) {
     OpenWorkspace(context, exe.path());
     CreateDirectories(exe / "PROJECTS/A/B");

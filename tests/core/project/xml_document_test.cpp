@@ -4,6 +4,7 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace kestrova {
 namespace {
@@ -82,6 +83,26 @@ TEST(RowListDocument, BrokenFileIsReportedWithTheParsersReasonAndPosition) {
     }
     WriteText(path, "");
     EXPECT_THROW(ReadRowList(path), Error);
+}
+
+TEST(RowListDocument, PipesAndOversizeFilesAreRefusedNotRead) {
+    TempDir dir;
+    const auto pipe = dir / "Receive_Frame.xml";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_THROW(ReadRowList(pipe), Error);  // reported at once, no writer is waited for
+    const auto large = dir / "large.xml";
+    WriteText(large, "<Root>" + std::string(kMaxDocumentBytes, ' ') + "</Root>");
+    EXPECT_THROW(ReadRowList(large), Error);
+}
+
+TEST(ValueRecordDocument, TextIsTheWholeTextContent) {
+    TempDir dir;
+    const auto path = dir / "pargen.xml";
+    WriteText(path, "<Par_Gen><Profi_ID>1<!-- note -->2</Profi_ID><Can_Baud><b>5</b></Can_Baud></Par_Gen>");
+    const auto record = ReadValueRecord(path);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->Required("Profi_ID"), "12");
+    EXPECT_EQ(record->Required("Can_Baud"), "5");
 }
 
 TEST(RowListDocument, FailedWriteLeavesTheEarlierFile) {
