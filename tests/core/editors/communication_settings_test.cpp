@@ -7,7 +7,7 @@
 namespace kestrova {
 namespace {
 
-using testing::ErrorOf;
+using testing::ErrorText;
 using testing::ReadText;
 using testing::TempDir;
 using testing::WriteText;
@@ -88,10 +88,10 @@ TEST(CommunicationLoad, AMissingRequiredElementABadBaudOrBrokenXmlStopsTheLoad) 
         for (const auto& name : required)
             if (name != missing) elements += "<" + name + ">1</" + name + ">";
         WriteText(path, "<Par_Gen>" + elements + "</Par_Gen>");
-        EXPECT_EQ(ErrorOf([&] { LoadCommunicationSettings(path); }),
+        EXPECT_EQ(ErrorText([&] { LoadCommunicationSettings(path); }),
                   "The element '" + missing + "' is missing in " + path + ".");
     }
-    EXPECT_EQ(ErrorOf([] {
+    EXPECT_EQ(ErrorText([] {
                   LoadText(
                       "<Par_Gen><Can_Baud>fast</Can_Baud><Can_Send_Data>0</Can_Send_Data><Can_Delay_Send>1"
                       "</Can_Delay_Send><Can_TimeOut>1</Can_TimeOut><Can_Peer>0</Can_Peer></Par_Gen>");

@@ -6,19 +6,10 @@
 
 #include "core/editors/editor_table.h"
 #include "core/project/error.h"
+#include "support/error_text.h"
 #include "support/temp_dir.h"
 
 namespace kestrova::testing {
-
-// The text of the Error that `action` throws; "(no error)" when it throws none.
-inline std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.what();
-    }
-    return "(no error)";
-}
 
 // A full table of the layout with `top` in its first rows.
 inline std::vector<TableRow> TableOf(const TableLayout& layout, const std::vector<TableRow>& top) {

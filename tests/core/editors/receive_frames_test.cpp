@@ -7,7 +7,7 @@
 namespace kestrova {
 namespace {
 
-using testing::ErrorOf;
+using testing::ErrorText;
 using testing::ReadText;
 using testing::Repeated;
 using testing::TableOf;
@@ -145,7 +145,7 @@ TEST(ReceiveLoad, MissingFileGivesAnEmptyTableOldRowsGetDefaultsAndIncompleteDoc
             if (std::string(name) != missing) row += std::string(" ") + name + "=\"1\"";
         WriteText(path, "<Receive_Frames><row DataPage=\"0\" PGN=\"1\" SA=\"1\" Mnemonic=\"\"/>" + row +
                             "/></Receive_Frames>");
-        EXPECT_EQ(ErrorOf([&] { LoadReceiveFrames(path); }),
+        EXPECT_EQ(ErrorText([&] { LoadReceiveFrames(path); }),
                   std::string("The attribute '") + missing + "' is missing in row 2 of " + path + ".");
     }
     WriteText(path, Repeated("Receive_Frames", "<row DataPage=\"0\" PGN=\"1\" SA=\"1\" Mnemonic=\"\"/>", 31));

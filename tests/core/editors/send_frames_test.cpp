@@ -7,7 +7,7 @@
 namespace kestrova {
 namespace {
 
-using testing::ErrorOf;
+using testing::ErrorText;
 using testing::ReadText;
 using testing::Repeated;
 using testing::TableOf;
@@ -122,7 +122,7 @@ TEST(SendLoad, ARequiredAttributeMissingOrMoreThanThirtyRowsStopsTheLoad) {
     TempDir dir;
     const auto path = dir / "Send_Frame.xml";
     WriteText(path, "<Receive_Frames><row Priority=\"1\" DataPage=\"0\" PGN=\"1\" SA=\"1\"/></Receive_Frames>");
-    EXPECT_EQ(ErrorOf([&] { LoadSendFrames(path); }), "The attribute 'Mnemonic' is missing in row 1 of " + path + ".");
+    EXPECT_EQ(ErrorText([&] { LoadSendFrames(path); }), "The attribute 'Mnemonic' is missing in row 1 of " + path + ".");
     const std::string row = "<row Priority=\"1\" DataPage=\"0\" PGN=\"1\" SA=\"1\" Mnemonic=\"m\"/>";
     WriteText(path, Repeated("Receive_Frames", row, 30));
     EXPECT_EQ(LoadSendFrames(path).back()[send_column::Mnemonic], "m") << "thirty rows fit";

@@ -7,7 +7,7 @@
 namespace kestrova {
 namespace {
 
-using testing::ErrorOf;
+using testing::ErrorText;
 using testing::ReadText;
 using testing::TempDir;
 using testing::WriteText;
@@ -57,7 +57,7 @@ TEST(TimerLoad, FillsByPositionWhateverTheNamesAndRefusesMoreThanTen) {
     WriteText(path, "<Timers>" + timers + "</Timers>");
     EXPECT_EQ(LoadSendTimers(path)[9][0], "10");
     WriteText(path, "<Timers>" + timers + "<Timer>11</Timer></Timers>");
-    EXPECT_EQ(ErrorOf([&] { LoadSendTimers(path); }),
+    EXPECT_EQ(ErrorText([&] { LoadSendTimers(path); }),
               "The file " + path +
                   " holds 11 timers, more than the 10 this window can show. It is not opened, so that saving cannot "
                   "drop any of them.");

@@ -2,6 +2,7 @@
 
 #include "core/project/error.h"
 #include "core/project/project_context.h"
+#include "support/error_text.h"
 #include "support/temp_dir.h"
 
 #include <filesystem>
@@ -11,17 +12,6 @@
 namespace kestrova::testing {
 
 inline std::string OutputData(const std::string& name) { return std::string(KESTROVA_TEST_DATA) + "/outputs/" + name; }
-
-// The message of the Error the action throws, or "" when it throws none.
-template <class Action>
-std::string ErrorText(Action action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.what();
-    }
-    return "";
-}
 
 // A project directory with its bin folder (optionally the documents of a fixture project), and
 // writers of its documents in the form the editors write them.

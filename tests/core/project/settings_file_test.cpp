@@ -1,6 +1,7 @@
 #include "core/project/settings_file.h"
 
 #include "core/project/error.h"
+#include "support/error_text.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 namespace kestrova {
 namespace {
 
+using testing::ErrorText;
 using testing::ReadText;
 using testing::TempDir;
 using testing::WriteText;
@@ -53,12 +55,8 @@ TEST(SettingsFile, WriteKeepsEveryOtherLine) {
 TEST(SettingsFile, UnwritablePlaceIsReported) {
     TempDir dir;
     const auto path = dir / "missing/settings.ini";
-    try {
-        WriteSettingsString(path, "lastproj", "projectname", "/Demo");
-        FAIL() << "no failure";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
-    }
+    EXPECT_EQ(ErrorText([&] { WriteSettingsString(path, "lastproj", "projectname", "/Demo"); }),
+              "Unable to write to " + path);
 }
 
 }  // namespace

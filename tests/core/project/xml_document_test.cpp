@@ -1,6 +1,7 @@
 #include "core/project/xml_document.h"
 
 #include "core/project/error.h"
+#include "support/error_text.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 namespace kestrova {
 namespace {
 
+using testing::ErrorText;
 using testing::ReadText;
 using testing::TempDir;
 using testing::WriteText;
@@ -50,12 +52,8 @@ TEST(RowListDocument, AbsentOptionalAttributeGivesItsDefaultAbsentRequiredOneSto
     EXPECT_EQ(list->rows[0].Guarded("TP", "N"), "N");
     EXPECT_EQ(list->rows[0].Guarded("Mnem"), "");
     EXPECT_EQ(list->rows[0].Required("PGN"), "1");
-    try {
-        list->rows[1].Required("PGN");
-        FAIL() << "no failure";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "The attribute 'PGN' is missing in row 2 of " + path + ".");
-    }
+    EXPECT_EQ(ErrorText([&] { list->rows[1].Required("PGN"); }),
+              "The attribute 'PGN' is missing in row 2 of " + path + ".");
 }
 
 TEST(RowListDocument, RootOfAnyNameAndLeadingDeclarationOrCommentAreRead) {
@@ -73,14 +71,9 @@ TEST(RowListDocument, BrokenFileIsReportedWithTheParsersReasonAndPosition) {
     TempDir dir;
     const auto path = dir / "list.xml";
     WriteText(path, "<Root>\n<row A=\"1\">\n</Root>");
-    try {
-        ReadRowList(path);
-        FAIL() << "no failure";
-    } catch (const Error& error) {
-        const std::string text = error.what();
-        EXPECT_NE(text.find(path), std::string::npos) << text;
-        EXPECT_NE(text.find("line 3"), std::string::npos) << text;
-    }
+    const std::string text = ErrorText([&] { ReadRowList(path); });
+    EXPECT_NE(text.find(path), std::string::npos) << text;
+    EXPECT_NE(text.find("line 3"), std::string::npos) << text;
     WriteText(path, "");
     EXPECT_THROW(ReadRowList(path), Error);
 }

@@ -16,6 +16,18 @@ using kestrova::testing::RecordingDialogs;
 using kestrova::testing::TempDir;
 using kestrova::testing::WhenModalShown;
 
+// A fresh workspace and the dialog set up as "New project" sets it up.
+struct DialogOnWorkspace {
+    DialogOnWorkspace() {
+        OpenWorkspace(context, exe.path());
+        dialog.SetDestinationDirectory(context.projectsDirectory);
+    }
+    TempDir exe;
+    ProjectContext context;
+    RecordingDialogs dialogs;
+    TFsaveproj dialog{context, dialogs};
+};
+
 class NewProjectDialogTest : public QObject {
     Q_OBJECT
 
@@ -28,12 +40,10 @@ class NewProjectDialogTest : public QObject {
 
 private slots:
     void emptyNameIsRefusedAndTheDialogStaysOpen() {
-        TempDir exe;
-        ProjectContext context;
-        OpenWorkspace(context, exe.path());
-        RecordingDialogs dialogs;
-        TFsaveproj dialog(context, dialogs);
-        dialog.SetDestinationDirectory(context.projectsDirectory);
+        DialogOnWorkspace w;
+        ProjectContext& context = w.context;
+        RecordingDialogs& dialogs = w.dialogs;
+        TFsaveproj& dialog = w.dialog;
         bool stillOpen = false;
         WhenModalShown([&](QWidget* shown) {
             Press(shown, "okButton");
@@ -47,13 +57,11 @@ private slots:
     }
 
     void existingNameIsRefusedThenANewOneIsCreated() {
-        TempDir exe;
-        ProjectContext context;
-        OpenWorkspace(context, exe.path());
+        DialogOnWorkspace w;
+        ProjectContext& context = w.context;
+        RecordingDialogs& dialogs = w.dialogs;
+        TFsaveproj& dialog = w.dialog;
         CreateDirectories(context.projectsDirectory + "/Demo");
-        RecordingDialogs dialogs;
-        TFsaveproj dialog(context, dialogs);
-        dialog.SetDestinationDirectory(context.projectsDirectory);
         WhenModalShown([&](QWidget* shown) {
             QCOMPARE(shown->windowTitle(), QString("New project"));
             Type(shown, "Demo");
@@ -68,12 +76,9 @@ private slots:
     }
 
     void everyShowStartsFromAnEmptyField() {
-        TempDir exe;
-        ProjectContext context;
-        OpenWorkspace(context, exe.path());
-        RecordingDialogs dialogs;
-        TFsaveproj dialog(context, dialogs);
-        dialog.SetDestinationDirectory(context.projectsDirectory);
+        DialogOnWorkspace w;
+        RecordingDialogs& dialogs = w.dialogs;
+        TFsaveproj& dialog = w.dialog;
         WhenModalShown([&](QWidget* shown) {
             Type(shown, "Half typed");
             QTest::keyClick(shown, Qt::Key_Escape);
@@ -90,11 +95,9 @@ private slots:
     }
 
     void editXmlModeKeepsTheCallersTextAndAlwaysCloses() {
-        TempDir exe;
-        ProjectContext context;
-        OpenWorkspace(context, exe.path());
-        RecordingDialogs dialogs;
-        TFsaveproj dialog(context, dialogs);
+        DialogOnWorkspace w;
+        RecordingDialogs& dialogs = w.dialogs;
+        TFsaveproj& dialog = w.dialog;
         dialog.SetMode(TFsaveproj::Mode::EditXml);
         dialog.SetEditText("attribute value");
         bool labelHidden = false;
