@@ -15,9 +15,20 @@ struct Command {
     const char* synopsis;  // the arguments, as in the command list
     const char* summary;   // one line for the command list
     const char* help;      // the text of "COMMAND --help", after its usage line
-    int (*run)(const std::vector<std::string>& arguments);  // arguments after the command name
+    // The arguments after the command name, checked against the synopsis; a value option
+    // "[--name VALUE]" arrives as one argument "--name=VALUE" (see cli_support.h).
+    int (*run)(const std::vector<std::string>& arguments);
 };
 
+// Every command, family by family, in the order of the command list.
 const std::vector<Command>& Commands();
+
+// The families, one file each.
+std::vector<Command> OutputCommands();     // check, image, gsd, map
+std::vector<Command> ComposeCommands();    // compose
+std::vector<Command> XmlToolCommands();    // xml-tree
+std::vector<Command> CanopenCommands();    // canopen
+std::vector<Command> InspectCommands();    // decode, verify, lint
+std::vector<Command> DbcCommands();        // dbc-list, dbc-import
 
 }  // namespace kestrova::cli

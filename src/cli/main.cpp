@@ -5,8 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <exception>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@ using kestrova::cli::Commands;
 void PrintToolHelp(FILE* out) {
     std::fprintf(out, "usage: kestrova-cli COMMAND ARGUMENTS...\n\nCommands:\n");
     for (const auto& command : Commands())
-        std::fprintf(out, "  %-7s %-21s %s\n", command.name, command.synopsis, command.summary);
+        std::fprintf(out, "  %s %s\n      %s\n", command.name, command.synopsis, command.summary);
     std::fprintf(out,
                  "\nExit status: 0 done, 1 refused or failed (the message is on stderr), 2 usage.\n"
                  "Run 'kestrova-cli COMMAND --help' for the details of a command.\n");
@@ -28,37 +29,68 @@ void PrintCommandUsage(FILE* out, const Command& command) {
     std::fprintf(out, "usage: kestrova-cli %s %s\n", command.name, command.synopsis);
 }
 
-int UsageError(const Command& command, const std::string& problem) {
+void UsageError(const Command& command, const std::string& problem) {
     std::fprintf(stderr, "kestrova-cli %s: %s\n", command.name, problem.c_str());
     PrintCommandUsage(stderr, command);
-    return kestrova::cli::kUsage;
 }
 
 // Checks the arguments against the command's synopsis: its plain words are required, words in
-// brackets are options.
-int CheckArguments(const Command& command, const std::vector<std::string>& arguments) {
-    std::vector<std::string> required, options;
+// brackets are options, "[--name VALUE]" an option with a value. Returns the arguments with
+// each value option joined to its value ("--name=VALUE"), or nothing after a usage message.
+std::optional<std::vector<std::string>> CheckArguments(const Command& command,
+                                                       const std::vector<std::string>& arguments) {
+    std::vector<std::string> words, required;
+    std::map<std::string, bool> options;  // option -> takes a value
     const std::string synopsis = command.synopsis;
     for (size_t at = 0; at < synopsis.size();) {
         const size_t end = std::min(synopsis.find(' ', at), synopsis.size());
-        const std::string word = synopsis.substr(at, end - at);
-        if (word.size() > 2 && word.front() == '[') options.push_back(word.substr(1, word.size() - 2));
-        else if (!word.empty()) required.push_back(word);
+        if (end > at) words.push_back(synopsis.substr(at, end - at));
         at = end + 1;
     }
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (word.size() > 2 && word.front() == '[' && word.back() == ']') {
+            options[word.substr(1, word.size() - 2)] = false;
+        } else if (word.size() > 1 && word.front() == '[' && i + 1 < words.size()) {
+            options[word.substr(1)] = true;
+            ++i;
+        } else {
+            required.push_back(word);
+        }
+    }
+    std::vector<std::string> checked;
     size_t positional = 0;
-    for (const auto& argument : arguments) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (argument.size() > 1 && argument[0] == '-') {
-            bool known = false;
-            for (const auto& option : options) known = known || option == argument;
-            if (!known) return UsageError(command, "unknown option '" + argument + "'");
+            const size_t equals = argument.find('=');
+            const auto option = options.find(argument.substr(0, equals));
+            if (option == options.end() || (equals != std::string::npos && !option->second)) {
+                UsageError(command, "unknown option '" + argument + "'");
+                return std::nullopt;
+            }
+            if (option->second && equals == std::string::npos) {
+                if (i + 1 == arguments.size()) {
+                    UsageError(command, "option '" + argument + "' needs a value");
+                    return std::nullopt;
+                }
+                checked.push_back(argument + "=" + arguments[++i]);
+                continue;
+            }
         } else {
             ++positional;
         }
+        checked.push_back(argument);
     }
-    if (positional < required.size()) return UsageError(command, "missing " + required[positional]);
-    if (positional > required.size()) return UsageError(command, "too many arguments");
-    return kestrova::cli::kDone;
+    if (positional < required.size()) {
+        UsageError(command, "missing " + required[positional]);
+        return std::nullopt;
+    }
+    if (positional > required.size()) {
+        UsageError(command, "too many arguments");
+        return std::nullopt;
+    }
+    return checked;
 }
 
 }  // namespace
@@ -89,10 +121,11 @@ int main(int argc, char** argv) {
             std::fprintf(stdout, "\n%s", command->help);
             return kestrova::cli::kDone;
         }
-    if (const int status = CheckArguments(*command, arguments); status != kestrova::cli::kDone) return status;
+    const auto checked = CheckArguments(*command, arguments);
+    if (!checked) return kestrova::cli::kUsage;
 
     try {
-        return command->run(arguments);
+        return command->run(*checked);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return kestrova::cli::kRefused;

@@ -42,8 +42,8 @@ protected:
 TEST_F(Cli, HelpAndUsageErrors) {
     const CliRun run = Kestrova({"--help"});
     EXPECT_EQ(run.status, 0);
-    for (const char* line : {"\n  check   PROJECT_DIR ", "\n  image   PROJECT_DIR ", "\n  gsd     PROJECT_DIR OUT.gsd ",
-                             "\n  map     PROJECT_DIR [--csv] "})
+    for (const char* line : {"\n  check PROJECT_DIR\n", "\n  image PROJECT_DIR\n", "\n  gsd PROJECT_DIR OUT.gsd\n",
+                             "\n  map PROJECT_DIR [--csv]\n"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
     for (const char* command : {"check", "image", "gsd", "map"}) {
         const CliRun help = Kestrova({command, "--help"});

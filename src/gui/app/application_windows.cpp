@@ -13,6 +13,8 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
+#include <cstdio>
 
 namespace kestrova {
 
@@ -37,18 +39,78 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     main->Bind(MainCommand::UpdateDevice, [this, &context, &dialogs] {
         if (PrepareDeviceUpdate(context, dialogs)) bootSer->ShowModal();
     });
+
+    openers["TFpargen"] = [this] { pargen->ShowModal(); };
+    openers["TFpdo"] = [this] { pdo->ShowModal(); };
+    openers["TFSetVar"] = [this] { setVar->ShowModal(); };
+    openers["TFSetPdo"] = [this] { setPdo->ShowModal(); };
+    openers["TFBootSer"] = [this] { bootSer->ShowModal(); };
+}
+
+bool ApplicationWindows::Open(const std::string& windowClass) const {
+    const auto opener = openers.find(windowClass);
+    if (opener == openers.end()) return false;
+    opener->second();
+    return true;
+}
+
+StartOptions ParseStartOptions(const std::vector<std::string>& arguments) {
+    StartOptions options;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "--window" && i + 1 < arguments.size()) {
+            options.window = arguments[++i];
+        } else if (argument.rfind("--window=", 0) == 0) {
+            options.window = argument.substr(9);
+        } else if (argument == "--window") {
+            options.problem = "option '--window' needs a window class name";
+        } else {
+            options.problem = "unknown argument '" + argument + "'";
+        }
+    }
+    return options;
+}
+
+std::string StartOptionsHelp() {
+    return "usage: kestrova [--window CLASS]\n"
+           "\n"
+           "The desktop configuration tool of the Kestrova CQ48120 J1939 / PROFIBUS gateway.\n"
+           "\n"
+           "  --window CLASS  once the main window is up, also open the window of that class\n"
+           "                  (for maintenance of windows no visible button opens), e.g. TF_Rec_Info\n"
+           "  --help          this text\n";
 }
 
 ApplicationWindows::~ApplicationWindows() = default;
 
 int RunKestrova(int argc, char** argv) {
-    QApplication application(argc, argv);
+    QApplication application(argc, argv);  // takes Qt's own options out of the list
+    const QStringList words = QApplication::arguments();
+    std::vector<std::string> arguments;
+    for (qsizetype i = 1; i < words.size(); ++i) arguments.push_back(words[i].toStdString());
+    const StartOptions options = ParseStartOptions(arguments);
+    if (options.help || !options.problem.empty()) {
+        if (!options.problem.empty()) std::fprintf(stderr, "kestrova: %s\n", options.problem.c_str());
+        std::fputs(StartOptionsHelp().c_str(), options.help ? stdout : stderr);
+        return options.help ? 0 : 2;
+    }
+
     QApplication::setApplicationName(kApplicationTitle);
     QtDialogs dialogs;
     ApplicationWindows windows(ExecutableDirectory(), dialogs);
+    if (!options.window.empty() && !windows.openers.count(options.window)) {
+        std::string known;
+        for (const auto& opener : windows.openers) known += " " + opener.first;
+        std::fprintf(stderr, "kestrova: no window of class '%s'; known:%s\n", options.window.c_str(), known.c_str());
+        return 2;
+    }
     if (const QScreen* screen = QGuiApplication::primaryScreen())  // centred on the screen
         windows.main->move(screen->availableGeometry().center() - windows.main->rect().center());
     windows.main->show();
+    if (!options.window.empty())
+        QTimer::singleShot(0, windows.main.get(), [&windows, &options] { windows.Open(options.window); });
     return application.exec();
 }
 

@@ -2,8 +2,11 @@
 
 #include "core/project/dialogs.h"
 
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kestrova {
 
@@ -29,7 +32,21 @@ struct ApplicationWindows {
     TFSetVar* setVar = nullptr;
     TFSetPdo* setPdo = nullptr;
     TFBootSer* bootSer = nullptr;
+
+    // What "kestrova --window CLASS" runs, by window class name ("TFpargen", "TF_Rec_Info"...).
+    std::map<std::string, std::function<void()>> openers;
+    // Shows the window of that class as its owner would; false for an unknown class name.
+    bool Open(const std::string& windowClass) const;
 };
+
+// The start options of the program ("--help", "--window CLASS"), after Qt took its own.
+struct StartOptions {
+    bool help = false;
+    std::string window;  // class name of a window to open once the main window is up
+    std::string problem;  // a usage error, for stderr
+};
+StartOptions ParseStartOptions(const std::vector<std::string>& arguments);
+std::string StartOptionsHelp();
 
 // The program: application title, windows, message loop.
 int RunKestrova(int argc, char** argv);

@@ -1,4 +1,5 @@
 #include "cli_commands.h"
+#include "cli_support.h"
 
 #include "core/outputs/bank_image.h"
 #include "core/outputs/io_map.h"
@@ -14,35 +15,6 @@
 
 namespace kestrova::cli {
 namespace {
-
-// The windows' message boxes become lines on stderr; the save dialog answers with the path
-// given on the command line.
-class ConsoleDialogs : public Dialogs {
-public:
-    int messages = 0;
-    std::optional<std::string> savePath;
-
-    void ShowMessage(MessageKind, const std::string& text) override {
-        ++messages;
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-    std::optional<std::string> ChooseFolder(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return std::nullopt; }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return savePath; }
-};
-
-// The workspace of the program with the given directory as the open project.
-ProjectContext ProjectAt(std::string directory) {
-    while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
-    if (!directory.empty() && !DirectoryExists(directory))
-        throw Error("The project directory " + directory + " does not exist.");
-    ProjectContext context = MakeProjectContext(ExecutableDirectory());
-    context.projectDirectory = directory;
-    context.DeriveDocumentPaths();
-    return context;
-}
 
 std::string Bytes(size_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
 
@@ -78,15 +50,8 @@ int RunGsd(const std::vector<std::string>& arguments) {
 }
 
 int RunMap(const std::vector<std::string>& arguments) {
-    bool csv = false;
-    std::string directory;
-    for (const auto& argument : arguments) {
-        if (argument == "--csv")
-            csv = true;
-        else
-            directory = argument;
-    }
-    const ProjectContext context = ProjectAt(directory);
+    const bool csv = HasFlag(arguments, "--csv");
+    const ProjectContext context = ProjectAt(Positionals(arguments).at(0));
     ConsoleDialogs dialogs;
     if (context.projectDirectory.empty()) {
         dialogs.ShowMessage(MessageKind::Plain, "Project not valid");
@@ -105,8 +70,8 @@ int RunMap(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
-const std::vector<Command>& Commands() {
-    static const std::vector<Command> commands = {
+std::vector<Command> OutputCommands() {
+    return {
         {"check", "PROJECT_DIR", "limits check; exit 1 with the message when refused",
          "Checks the project against the gateway's limits (module size, number of modules, input\n"
          "data length), as the GSD File and Update Device commands do first. Prints the refusal\n"
@@ -128,7 +93,6 @@ const std::vector<Command>& Commands() {
          "  --csv   comma-separated values with a header line, for a spreadsheet\n",
          RunMap},
     };
-    return commands;
 }
 
 }  // namespace kestrova::cli

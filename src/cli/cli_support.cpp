@@ -1,0 +1,61 @@
+#include "cli_support.h"
+
+#include "core/project/error.h"
+#include "core/project/file_system.h"
+
+#include <cstdio>
+
+namespace kestrova::cli {
+
+void ConsoleDialogs::ShowMessage(MessageKind, const std::string& text) {
+    ++messages;
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+std::optional<std::string> ConsoleDialogs::ChooseFolder(const std::string&, const std::string&, const std::string&) {
+    return std::nullopt;
+}
+
+std::optional<std::string> ConsoleDialogs::ChooseOpenFile(const std::string&, const std::string&) {
+    return std::nullopt;
+}
+
+std::optional<std::string> ConsoleDialogs::ChooseSaveFile(const std::string&, const std::string&) { return savePath; }
+
+ProjectContext ProjectAt(std::string directory) {
+    while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
+    if (!directory.empty() && !DirectoryExists(directory))
+        throw Error("The project directory " + directory + " does not exist.");
+    ProjectContext context = MakeProjectContext(ExecutableDirectory());
+    context.projectDirectory = directory;
+    context.DeriveDocumentPaths();
+    return context;
+}
+
+namespace {
+bool IsOption(const std::string& argument) { return argument.size() > 1 && argument[0] == '-'; }
+}  // namespace
+
+bool HasFlag(const std::vector<std::string>& arguments, const std::string& option) {
+    for (const auto& argument : arguments)
+        if (argument == option) return true;
+    return false;
+}
+
+std::optional<std::string> OptionValue(const std::vector<std::string>& arguments, const std::string& option) {
+    // main hands value options over as "--name=VALUE"; the last one given wins
+    std::optional<std::string> value;
+    const std::string prefix = option + "=";
+    for (const auto& argument : arguments)
+        if (argument.compare(0, prefix.size(), prefix) == 0) value = argument.substr(prefix.size());
+    return value;
+}
+
+std::vector<std::string> Positionals(const std::vector<std::string>& arguments) {
+    std::vector<std::string> positionals;
+    for (const auto& argument : arguments)
+        if (!IsOption(argument)) positionals.push_back(argument);
+    return positionals;
+}
+
+}  // namespace kestrova::cli
