@@ -2,6 +2,7 @@
 
 #include "core/project/error.h"
 #include "core/project/file_system.h"
+#include "core/project/workspace_location.h"
 
 #include <cstdio>
 
@@ -26,7 +27,8 @@ ProjectContext ProjectAt(std::string directory) {
     while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
     if (!directory.empty() && !DirectoryExists(directory))
         throw Error("The project directory " + directory + " does not exist.");
-    ProjectContext context = MakeProjectContext(ExecutableDirectory());
+    const std::string executableDirectory = ExecutableDirectory();
+    ProjectContext context = MakeProjectContext(executableDirectory, ChooseWorkspace(executableDirectory).directory);
     context.projectDirectory = directory;
     context.DeriveDocumentPaths();
     return context;

@@ -2,6 +2,8 @@
 #include "cli_commands.h"
 
 #include "core/project/error.h"
+#include "core/project/file_system.h"
+#include "core/project/workspace_location.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -22,7 +24,9 @@ void PrintToolHelp(FILE* out) {
         std::fprintf(out, "  %s %s\n      %s\n", command.name, command.synopsis, command.summary);
     std::fprintf(out,
                  "\nExit status: 0 done, 1 refused or failed (the message is on stderr), 2 usage.\n"
-                 "Run 'kestrova-cli COMMAND --help' for the details of a command.\n");
+                 "Run 'kestrova-cli COMMAND --help' for the details of a command.\n"
+                 "'kestrova-cli --version' prints the version.\n\n%s\n",
+                 kestrova::WorkspaceDescription(kestrova::ChooseWorkspace(kestrova::ExecutableDirectory())).c_str());
 }
 
 void PrintCommandUsage(FILE* out, const Command& command) {
@@ -100,6 +104,10 @@ int main(int argc, char** argv) {
     if (words.empty()) {
         PrintToolHelp(stderr);
         return kestrova::cli::kUsage;
+    }
+    if (words[0] == "--version") {
+        std::printf("kestrova-cli %s\n", KESTROVA_VERSION);
+        return kestrova::cli::kDone;
     }
     if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
         PrintToolHelp(stdout);

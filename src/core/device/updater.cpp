@@ -4,6 +4,7 @@
 
 #include "core/device/serial_port_list.h"
 #include "core/project/error.h"
+#include "core/project/workspace_location.h"
 
 namespace kestrova {
 
@@ -15,18 +16,22 @@ long long Seconds(std::chrono::milliseconds time) {
 
 }  // namespace
 
-std::string UpdaterProgramPath(const std::string& executableDirectory) {
-    return executableDirectory + "/" + kUpdaterProgramName;
+std::string UpdaterProgramPath(const ProjectContext& context) {
+    return FindShippedFile(context, kUpdaterProgramName);
+}
+
+std::string FirmwarePath(const ProjectContext& context) {
+    return FindShippedFile(context, std::string("MASTER/") + kFirmwareFileName);
 }
 
 std::string UpdaterParameterText(const std::string& portItem, const UpdateOptions& options,
-                                 const std::string& masterDirectory, const std::string& projectDirectory) {
+                                 const std::string& firmwarePath, const std::string& projectDirectory) {
     std::string text = PortDevicePath(portItem) + " ";
     text += options.firmware ? "FW " : "NO ";
     text += options.readFirmware ? "FR " : "NO ";
     text += options.project ? "PW " : "NO ";
     text += options.readProject ? "PR " : "NO ";
-    text += "\"" + masterDirectory + "/" + kFirmwareFileName + "\" ";
+    text += "\"" + firmwarePath + "\" ";
     text += "\"" + projectDirectory + "/bin/\"";
     return text;
 }

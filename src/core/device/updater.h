@@ -6,6 +6,7 @@
 
 #include "core/device/run_and_wait.h"
 #include "core/project/dialogs.h"
+#include "core/project/project_context.h"
 
 namespace kestrova {
 
@@ -21,13 +22,15 @@ struct UpdateOptions {
     bool readProject = true;   // "PR " / "NO "
 };
 
-// The updater beside the executable.
-std::string UpdaterProgramPath(const std::string& executableDirectory);
+// The updater beside the executable, and the firmware file in MASTER; both are shipped files,
+// looked up in the workspace, beside the executable and in the installed data folder.
+std::string UpdaterProgramPath(const ProjectContext& context);
+std::string FirmwarePath(const ProjectContext& context);
 
 // The updater's parameter text: the port's device path and a blank, the four words, the quoted
 // firmware path and a blank, the quoted bin directory of the project (ending in a separator).
 std::string UpdaterParameterText(const std::string& portItem, const UpdateOptions& options,
-                                 const std::string& masterDirectory, const std::string& projectDirectory);
+                                 const std::string& firmwarePath, const std::string& projectDirectory);
 
 // What the user is told after the run: an updater that could not be started (path and reason),
 // one still running when the limit passed, a non-zero exit code or an ending signal. A clean

@@ -15,11 +15,12 @@ void ProjectContext::DeriveDocumentPaths() {
     documents.sendInfo = path("Send_Info.xml");
 }
 
-ProjectContext MakeProjectContext(const std::string& executableDirectory) {
+ProjectContext MakeProjectContext(const std::string& executableDirectory, const std::string& workspaceDirectory) {
     ProjectContext context;
     context.executableDirectory = executableDirectory;
-    context.masterDirectory = executableDirectory + "/MASTER";
-    context.projectsDirectory = executableDirectory + "/PROJECTS";
+    context.workspaceDirectory = workspaceDirectory.empty() ? executableDirectory : workspaceDirectory;
+    context.masterDirectory = context.workspaceDirectory + "/MASTER";
+    context.projectsDirectory = context.workspaceDirectory + "/PROJECTS";
     context.projectDirectory = context.projectsDirectory;
     context.DeriveDocumentPaths();
     return context;

@@ -20,9 +20,10 @@ struct DocumentPaths {
 // The workspace of the run: one instance, owned by the main window and lent by reference.
 // Every reader takes the paths from here when it needs them and keeps no copy.
 struct ProjectContext {
-    std::string executableDirectory;  // without a trailing separator
-    std::string masterDirectory;      // executableDirectory + "/MASTER"
-    std::string projectsDirectory;    // executableDirectory + "/PROJECTS"
+    std::string executableDirectory;  // the program's folder, without a trailing separator
+    std::string workspaceDirectory;   // settings file, MASTER and PROJECTS (see workspace_location)
+    std::string masterDirectory;      // workspaceDirectory + "/MASTER"
+    std::string projectsDirectory;    // workspaceDirectory + "/PROJECTS"
     std::string projectName;          // "/Demo" when reopened or opened, "Demo" when just created
     std::string projectDirectory;     // empty only after a cancelled "Open project" (see workspace)
     DocumentPaths documents;
@@ -31,7 +32,8 @@ struct ProjectContext {
     void DeriveDocumentPaths();
 };
 
-// A context for the given executable directory: MASTER and PROJECTS below it, no project.
-ProjectContext MakeProjectContext(const std::string& executableDirectory);
+// A context for the given executable directory with MASTER and PROJECTS below the workspace
+// (by default the executable directory itself), no project.
+ProjectContext MakeProjectContext(const std::string& executableDirectory, const std::string& workspaceDirectory = {});
 
 }  // namespace kestrova

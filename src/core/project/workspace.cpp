@@ -26,11 +26,14 @@ bool LeavesDestination(const std::string& name) { return name.front() == '/' || 
 std::string ProjectTitle(const std::string& projectName) { return kTitlePrefix + projectName; }
 
 std::string SettingsFilePath(const ProjectContext& context) {
-    return context.executableDirectory + "/" + kSettingsFileName;
+    return context.workspaceDirectory + "/" + kSettingsFileName;
 }
 
-std::string OpenWorkspace(ProjectContext& context, const std::string& executableDirectory) {
-    context = MakeProjectContext(executableDirectory);
+std::string OpenWorkspace(ProjectContext& context, const std::string& executableDirectory,
+                          const std::string& workspaceDirectory) {
+    context = MakeProjectContext(executableDirectory, workspaceDirectory);
+    // a workspace in the user's data folder is made on first use (beside the program it exists)
+    if (!DirectoryExists(context.workspaceDirectory)) CreateDirectories(context.workspaceDirectory);
     if (!DirectoryExists(context.masterDirectory)) CreateDirectory(context.masterDirectory);
     if (!DirectoryExists(context.projectsDirectory)) CreateDirectory(context.projectsDirectory);
 

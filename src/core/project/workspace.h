@@ -16,11 +16,13 @@ std::string ProjectTitle(const std::string& projectName);
 
 std::string SettingsFilePath(const ProjectContext& context);
 
-// Start-up: MASTER and PROJECTS are created when missing (failures are ignored), then the
+// Start-up: the workspace folder (by default the executable directory), MASTER and PROJECTS
+// are created when missing (failures are ignored), then the
 // project named in the settings file is reopened when its directory exists; otherwise the
 // project directory is PROJECTS itself and the name is kept for the settings file all the
 // same. Returns the title the main window shows.
-std::string OpenWorkspace(ProjectContext& context, const std::string& executableDirectory);
+std::string OpenWorkspace(ProjectContext& context, const std::string& executableDirectory,
+                          const std::string& workspaceDirectory = {});
 
 // The step dispatch's project check: "Project not valid" when no project directory is set.
 bool CheckProjectOpen(const ProjectContext& context, Dialogs& dialogs);

@@ -2,6 +2,7 @@
 
 #include "core/outputs/output_commands.h"
 #include "core/project/file_system.h"
+#include "core/project/workspace_location.h"
 #include "gui/app/main_window.h"
 #include "gui/app/qt_dialogs.h"
 #include "gui/device/update_device_window.h"
@@ -15,11 +16,13 @@
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 
 namespace kestrova {
 
-ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, Dialogs& dialogs)
-    : main(std::make_unique<TFKestrovaFirmWare>(executableDirectory, dialogs)) {
+ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, Dialogs& dialogs,
+                                       const std::string& workspaceDirectory)
+    : main(std::make_unique<TFKestrovaFirmWare>(executableDirectory, dialogs, nullptr, workspaceDirectory)) {
     ProjectContext& context = main->Context();
     QWidget* owner = main.get();
 
@@ -60,6 +63,8 @@ StartOptions ParseStartOptions(const std::vector<std::string>& arguments) {
         const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
         } else if (argument == "--window" && i + 1 < arguments.size()) {
             options.window = arguments[++i];
         } else if (argument.rfind("--window=", 0) == 0) {
@@ -74,32 +79,55 @@ StartOptions ParseStartOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string StartOptionsHelp() {
-    return "usage: kestrova [--window CLASS]\n"
+    return "usage: kestrova [--window CLASS] [--version]\n"
            "\n"
            "The desktop configuration tool of the Kestrova CQ48120 J1939 / PROFIBUS gateway.\n"
            "\n"
            "  --window CLASS  once the main window is up, also open the window of that class\n"
            "                  (for maintenance of windows no visible button opens), e.g. TF_Rec_Info\n"
+           "  --version       the program's version\n"
            "  --help          this text\n";
 }
 
 ApplicationWindows::~ApplicationWindows() = default;
 
+namespace {
+
+// "--help" and "--version" answer before the toolkit starts, so they work without a display.
+std::optional<int> AnswerWithoutDisplay(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const StartOptions options = ParseStartOptions(arguments);
+    if (options.version) {
+        std::printf("kestrova %s\n", KESTROVA_VERSION);
+        return 0;
+    }
+    if (options.help) {
+        std::fputs(StartOptionsHelp().c_str(), stdout);
+        std::printf("\n%s\n", WorkspaceDescription(ChooseWorkspace(ExecutableDirectory())).c_str());
+        return 0;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 int RunKestrova(int argc, char** argv) {
+    if (const auto status = AnswerWithoutDisplay(argc, argv)) return *status;
     QApplication application(argc, argv);  // takes Qt's own options out of the list
     const QStringList words = QApplication::arguments();
     std::vector<std::string> arguments;
     for (qsizetype i = 1; i < words.size(); ++i) arguments.push_back(words[i].toStdString());
     const StartOptions options = ParseStartOptions(arguments);
-    if (options.help || !options.problem.empty()) {
-        if (!options.problem.empty()) std::fprintf(stderr, "kestrova: %s\n", options.problem.c_str());
-        std::fputs(StartOptionsHelp().c_str(), options.help ? stdout : stderr);
-        return options.help ? 0 : 2;
+    if (!options.problem.empty()) {
+        std::fprintf(stderr, "kestrova: %s\n", options.problem.c_str());
+        std::fputs(StartOptionsHelp().c_str(), stderr);
+        return 2;
     }
 
     QApplication::setApplicationName(kApplicationTitle);
     QtDialogs dialogs;
-    ApplicationWindows windows(ExecutableDirectory(), dialogs);
+    const std::string executableDirectory = ExecutableDirectory();
+    ApplicationWindows windows(executableDirectory, dialogs, ChooseWorkspace(executableDirectory).directory);
     if (!options.window.empty() && !windows.openers.count(options.window)) {
         std::string known;
         for (const auto& opener : windows.openers) known += " " + opener.first;

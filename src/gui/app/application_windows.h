@@ -21,7 +21,8 @@ class TFBootSer;
 // Every window of the program, created once at start in a fixed order (the main window
 // first, so its workspace exists before any other window) and reused for the whole run.
 struct ApplicationWindows {
-    ApplicationWindows(const std::string& executableDirectory, Dialogs& dialogs);
+    ApplicationWindows(const std::string& executableDirectory, Dialogs& dialogs,
+                       const std::string& workspaceDirectory = {});
     ~ApplicationWindows();
 
     std::unique_ptr<TFKestrovaFirmWare> main;
@@ -42,6 +43,7 @@ struct ApplicationWindows {
 // The start options of the program ("--help", "--window CLASS"), after Qt took its own.
 struct StartOptions {
     bool help = false;
+    bool version = false;
     std::string window;  // class name of a window to open once the main window is up
     std::string problem;  // a usage error, for stderr
 };

@@ -30,7 +30,8 @@ QLabel* StepLabel(int step, QWidget* parent) {
 
 }  // namespace
 
-TFKestrovaFirmWare::TFKestrovaFirmWare(const std::string& executableDirectory, Dialogs& dialogs, QWidget* parent)
+TFKestrovaFirmWare::TFKestrovaFirmWare(const std::string& executableDirectory, Dialogs& dialogs, QWidget* parent,
+                                       const std::string& workspaceDirectory)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), dialogs_(dialogs) {
     setObjectName("TFKestrovaFirmWare");
     setWindowTitle(kInitialTitle);
@@ -115,7 +116,7 @@ TFKestrovaFirmWare::TFKestrovaFirmWare(const std::string& executableDirectory, D
     setFixedSize(565, 353);
     newProject->setFocus();
 
-    setWindowTitle(QString::fromStdString(OpenWorkspace(context_, executableDirectory)));
+    setWindowTitle(QString::fromStdString(OpenWorkspace(context_, executableDirectory, workspaceDirectory)));
 }
 
 QPushButton* TFKestrovaFirmWare::AddButton(const char* text, const char* name) {

@@ -36,8 +36,9 @@ enum class MainCommand {
 class TFKestrovaFirmWare : public QWidget {
     Q_OBJECT
 public:
-    // Fixes the workspace beside `executableDirectory` and reopens the last project.
-    TFKestrovaFirmWare(const std::string& executableDirectory, Dialogs& dialogs, QWidget* parent = nullptr);
+    // Fixes the workspace (by default beside `executableDirectory`) and reopens the last project.
+    TFKestrovaFirmWare(const std::string& executableDirectory, Dialogs& dialogs, QWidget* parent = nullptr,
+                       const std::string& workspaceDirectory = {});
 
     ProjectContext& Context() { return context_; }
     void SetNewProjectDialog(TFsaveproj* dialog) { newProjectDialog_ = dialog; }

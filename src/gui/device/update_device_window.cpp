@@ -177,9 +177,9 @@ void TFBootSer::ExecuteClick() {
     options.readFirmware = readFirmware_->isChecked();
     options.project = project_->isChecked();
     options.readProject = readProject_->isChecked();
-    const std::string program = UpdaterProgramPath(context_.executableDirectory);
+    const std::string program = UpdaterProgramPath(context_);
     const std::string parameters = UpdaterParameterText(portList_->currentText().toStdString(), options,
-                                                        context_.masterDirectory, context_.projectDirectory);
+                                                        FirmwarePath(context_), context_.projectDirectory);
     const RunOutcome outcome =
         runner_ ? runner_(program, parameters, false) : RunWithProgress(program, parameters, false);
     if (const auto message = UpdaterOutcomeMessage(outcome, program, limit_))

@@ -17,7 +17,7 @@ TEST(UpdaterParameterText, OneWordPerOptionThenTheQuotedPaths) {
         {{}, "ttyS0", "/m", "/p", R"(/dev/ttyS0 FW FR PW PR "/m/sim48120.sim" "/p/bin/")"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(UpdaterParameterText(c.port, c.options, c.master, c.project), c.expected) << c.port;
+        EXPECT_EQ(UpdaterParameterText(c.port, c.options, c.master + "/sim48120.sim", c.project), c.expected) << c.port;
 }
 
 TEST(UpdaterOutcomeMessage, WhatTheUserIsTold) {
