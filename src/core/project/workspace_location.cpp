@@ -65,7 +65,7 @@ std::string WorkspaceDescription(const WorkspaceLocation& location) {
     switch (location.place) {
         case WorkspacePlace::KestrovaHome: why = "KESTROVA_HOME"; break;
         case WorkspacePlace::BesideProgram: why = "beside the program"; break;
-        case WorkspacePlace::UserDataFolder: why = "the user's data folder; the program's folder is read-only"; break;
+        case WorkspacePlace::UserDataFolder: why = "the user's data folder"; break;
     }
     return "Workspace (settings file, MASTER, PROJECTS): " + location.directory + " (" + why + ")";
 }
