@@ -171,6 +171,7 @@ void TFModifyFileSx::RunComposition(bool flash) {
     if (composing_) return;
     composing_ = true;
     ResetBankColours();
+    const bool executable = execute_->isEnabled();  // only once a base firmware is known
     modify_->setEnabled(false);
     execute_->setEnabled(false);
     const ComposerSettings settings = CurrentSettings();
@@ -184,7 +185,7 @@ void TFModifyFileSx::RunComposition(bool flash) {
     for (int i = 0; i < kBankCount; ++i)
         if (report.banks[i] == BankOutcome::NotInserted) Paint(banks_[i], kNotInsertedColour);
     modify_->setEnabled(true);
-    execute_->setEnabled(true);
+    execute_->setEnabled(executable);
     composing_ = false;
 }
 
