@@ -32,6 +32,16 @@ void Abandon(pid_t pid) {
     abandoned.push_back(pid);
 }
 
+// Starts the program with the arguments of the parameter text; 0 or the system's error code.
+int Spawn(const std::string& program, const std::string& parameters, pid_t& pid) {
+    std::vector<std::string> arguments = SplitCommandLine(parameters);
+    arguments.insert(arguments.begin(), program);
+    std::vector<char*> argv;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return ::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+}
+
 }  // namespace
 
 std::vector<std::string> SplitCommandLine(const std::string& text) {
@@ -85,15 +95,9 @@ RunOutcome RunAndWait(const std::string& program, const std::string& parameters,
     (void)hide;
     ReapAbandoned();
 
-    std::vector<std::string> arguments = SplitCommandLine(parameters);
-    arguments.insert(arguments.begin(), program);
-    std::vector<char*> argv;
-    for (auto& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
     RunOutcome outcome;
     pid_t pid = 0;
-    if (const int error = ::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ)) {
+    if (const int error = Spawn(program, parameters, pid)) {
         outcome.error = error;
         return outcome;
     }
@@ -127,6 +131,23 @@ RunOutcome RunAndWait(const std::string& program, const std::string& parameters,
         if (tick) tick(elapsed);
         std::this_thread::sleep_for(kRunAndWaitPoll);
     }
+}
+
+RunOutcome StartProgram(const std::string& program, const std::string& parameters) {
+    RunOutcome outcome;
+    pid_t pid = 0;
+    if (const int error = Spawn(program, parameters, pid)) {
+        outcome.error = error;
+        return outcome;
+    }
+    outcome.state = RunOutcome::State::StillRunning;
+    outcome.pid = pid;
+    std::thread reaper([pid] {  // reaps it whenever it ends
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    });
+    reaper.detach();
+    return outcome;
 }
 
 }  // namespace kestrova

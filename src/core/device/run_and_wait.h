@@ -41,4 +41,8 @@ using WaitTick = std::function<void(std::chrono::milliseconds elapsed)>;
 RunOutcome RunAndWait(const std::string& program, const std::string& parameters, bool hide,
                       std::chrono::milliseconds limit = kRunAndWaitLimit, const WaitTick& tick = {});
 
+// Starts `program` as RunAndWait does but does not wait: NotStarted with the error, or
+// StillRunning with its pid. It is reaped once it ends.
+RunOutcome StartProgram(const std::string& program, const std::string& parameters);
+
 }  // namespace kestrova

@@ -5,6 +5,7 @@
 #include "core/project/workspace_location.h"
 #include "gui/app/main_window.h"
 #include "gui/app/qt_dialogs.h"
+#include "gui/device/firmware_composer_window.h"
 #include "gui/device/update_device_window.h"
 #include "gui/editors/communication_window.h"
 #include "gui/editors/receive_frames_window.h"
@@ -27,6 +28,7 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     QWidget* owner = main.get();
 
     saveproj = new TFsaveproj(context, dialogs, owner);
+    modifyFileSx = new TFModifyFileSx(context, dialogs, owner);
     pargen = new TFpargen(context, dialogs, owner);
     pdo = new TFpdo(context, dialogs, owner);
     setVar = new TFSetVar(context, dialogs, owner);
@@ -48,6 +50,7 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     openers["TFSetVar"] = [this] { setVar->ShowModal(); };
     openers["TFSetPdo"] = [this] { setPdo->ShowModal(); };
     openers["TFBootSer"] = [this] { bootSer->ShowModal(); };
+    openers["TFModifyFileSx"] = [this] { modifyFileSx->ShowModal(); };
 }
 
 bool ApplicationWindows::Open(const std::string& windowClass) const {

@@ -17,6 +17,7 @@ class TFpdo;
 class TFSetVar;
 class TFSetPdo;
 class TFBootSer;
+class TFModifyFileSx;
 
 // Every window of the program, created once at start in a fixed order (the main window
 // first, so its workspace exists before any other window) and reused for the whole run.
@@ -28,6 +29,7 @@ struct ApplicationWindows {
     std::unique_ptr<TFKestrovaFirmWare> main;
     // Owned by the main window, in the order of their creation.
     TFsaveproj* saveproj = nullptr;
+    TFModifyFileSx* modifyFileSx = nullptr;
     TFpargen* pargen = nullptr;
     TFpdo* pdo = nullptr;
     TFSetVar* setVar = nullptr;
