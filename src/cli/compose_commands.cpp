@@ -65,7 +65,7 @@ std::vector<Command> ComposeCommands() {
          "0x388000 + (n-1) * 0x10000, 16,384 bytes) are replaced, at the first of them, by 512 S2\n"
          "records made from bankN.bin (a shorter binary is padded with 0xFF). Prints each bank's\n"
          "result; exits with 1 when the composition stopped (the new file is then not written).\n"
-         "  --base F      the base firmware (default MASTER/sx51904.sx beside the program)\n"
+         "  --base F      the base firmware (default MASTER/sx51904.sx of the workspace)\n"
          "  --bin-dir D   the directory of bank1.bin to bank5.bin (default PROJECT_DIR/bin)\n"
          "  --banks LIST  the banks to merge, e.g. 1,2 (default 1,2); an empty list merges none\n"
          "  --out NAME    the new file's name in PROJECT_DIR (default New_ and the base's name)\n",

@@ -1,5 +1,7 @@
 #include "core/device/srecord_composer.h"
 
+#include "core/project/workspace_location.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -333,17 +335,20 @@ std::string NewFileNameFor(const std::string& baseFirmware) {
     return kNewFilePrefix + (slash == std::string::npos ? baseFirmware : baseFirmware.substr(slash + 1));
 }
 
+std::string BaseFirmwarePath(const ProjectContext& context) {
+    return FindShippedFile(context, std::string("MASTER/") + kBaseFirmwareName);
+}
+
 std::optional<std::string> BaseFirmwareProblem(const ProjectContext& context) {
+    if (FileExists(BaseFirmwarePath(context))) return std::nullopt;
     if (context.masterDirectory.empty() || !DirectoryExists(context.masterDirectory))
         return std::string(kFirmwareDirectoryNotFound);
-    if (!FileExists(WithSeparator(context.masterDirectory) + kBaseFirmwareName))
-        return std::string(kFirmwareFileNotFound);
-    return std::nullopt;
+    return std::string(kFirmwareFileNotFound);
 }
 
 ComposerSettings DefaultComposerSettings(const ProjectContext& context, int variant) {
     ComposerSettings settings;
-    settings.baseFirmware = WithSeparator(context.masterDirectory) + kBaseFirmwareName;
+    settings.baseFirmware = BaseFirmwarePath(context);
     settings.projectDirectory = WithSeparator(context.projectDirectory);
     if (!settings.projectDirectory.empty() && DirectoryExists(settings.projectDirectory + "bin"))
         settings.bankDirectory = settings.projectDirectory + "bin/";
@@ -495,8 +500,8 @@ std::string BankOutcomeText(int bank, BankOutcome outcome) {
     return name + "not selected";
 }
 
-std::string FlashProgrammerPath(const std::string& executableDirectory) {
-    return WithSeparator(executableDirectory) + kFlashProgrammerName;
+std::string FlashProgrammerPath(const ProjectContext& context) {
+    return FindShippedFile(context, kFlashProgrammerName);
 }
 
 std::string FlashProgrammerParameterText(const std::string& projectDirectory, const std::string& newFileName,
@@ -504,13 +509,12 @@ std::string FlashProgrammerParameterText(const std::string& projectDirectory, co
     return "\"" + WithSeparator(projectDirectory) + newFileName + "\"" + kPilcrow + std::to_string(portIndex);
 }
 
-bool LaunchFlashProgrammer(const std::string& executableDirectory, const ComposerSettings& settings, int portIndex,
+bool LaunchFlashProgrammer(const std::string& program, const ComposerSettings& settings, int portIndex,
                            Dialogs& dialogs, const ProgramStarter& starter) {
     if (!FileExists(WithSeparator(settings.projectDirectory) + settings.newFileName)) {
         Tell(dialogs, kSxNotFound);
         return false;
     }
-    const std::string program = FlashProgrammerPath(executableDirectory);
     if (!FileExists(program)) {
         Tell(dialogs, kFlashWriteNotFound);
         return false;
@@ -525,14 +529,14 @@ bool LaunchFlashProgrammer(const std::string& executableDirectory, const Compose
     return true;
 }
 
-ComposeReport ExecuteUpdateFirmware(const std::string& executableDirectory, const ComposerSettings& settings,
+ComposeReport ExecuteUpdateFirmware(const std::string& flashProgrammer, const ComposerSettings& settings,
                                     int portIndex, Dialogs& dialogs, const ComposeProgress& progress,
                                     const ProgramStarter& starter) {
     const ComposeReport report = ComposeFirmware(settings, dialogs, progress);
     if (!report.produced)
         Tell(dialogs, kNewFirmwareNotGenerated);
     else
-        LaunchFlashProgrammer(executableDirectory, settings, portIndex, dialogs, starter);
+        LaunchFlashProgrammer(flashProgrammer, settings, portIndex, dialogs, starter);
     return report;
 }
 

@@ -115,7 +115,10 @@ std::string BankOutcomeText(int bank, BankOutcome outcome);
 
 // ---- the flash programmer ----------------------------------------------------------------------
 
-std::string FlashProgrammerPath(const std::string& executableDirectory);
+// The flash programmer and the base firmware are shipped files: looked up in the workspace,
+// beside the executable and in the installed data folder.
+std::string FlashProgrammerPath(const ProjectContext& context);
+std::string BaseFirmwarePath(const ProjectContext& context);
 // A quotation mark, the project directory and new file name, a quotation mark, the pilcrow byte
 // and the port index in decimal (0 for COM1).
 std::string FlashProgrammerParameterText(const std::string& projectDirectory, const std::string& newFileName,
@@ -126,12 +129,12 @@ using ProgramStarter = std::function<RunOutcome(const std::string& program, cons
 
 // The launch: needs the new file and the flash programmer, then starts it. Returns whether it
 // was started; a refusal or a failure to start is told through `dialogs`.
-bool LaunchFlashProgrammer(const std::string& executableDirectory, const ComposerSettings& settings, int portIndex,
+bool LaunchFlashProgrammer(const std::string& program, const ComposerSettings& settings, int portIndex,
                            Dialogs& dialogs, const ProgramStarter& starter);
 
 // "Execute update firmware": the composition, then the launch, only when this run produced the
 // new file (otherwise the user is told that nothing is flashed).
-ComposeReport ExecuteUpdateFirmware(const std::string& executableDirectory, const ComposerSettings& settings,
+ComposeReport ExecuteUpdateFirmware(const std::string& flashProgrammer, const ComposerSettings& settings,
                                     int portIndex, Dialogs& dialogs, const ComposeProgress& progress,
                                     const ProgramStarter& starter);
 

@@ -178,7 +178,7 @@ void TFModifyFileSx::RunComposition(bool flash) {
     const ComposeProgress progress = [this](long long position, long long maximum) { ShowProgress(position, maximum); };
     ComposeReport report;
     RunGuarded(dialogs_, [&] {
-        report = flash ? ExecuteUpdateFirmware(context_.executableDirectory, settings, ports_->currentIndex(), dialogs_,
+        report = flash ? ExecuteUpdateFirmware(FlashProgrammerPath(context_), settings, ports_->currentIndex(), dialogs_,
                                                progress, starter_)
                        : ComposeFirmware(settings, dialogs_, progress);
     });
@@ -196,7 +196,7 @@ void TFModifyFileSx::ExecuteModifyClick() { RunComposition(false); }
 void TFModifyFileSx::FlashClick() {
     if (composing_) return;
     RunGuarded(dialogs_, [this] {
-        LaunchFlashProgrammer(context_.executableDirectory, CurrentSettings(), ports_->currentIndex(), dialogs_,
+        LaunchFlashProgrammer(FlashProgrammerPath(context_), CurrentSettings(), ports_->currentIndex(), dialogs_,
                               starter_);
     });
 }

@@ -173,12 +173,12 @@ TEST(FlashProgrammer, ParameterTextAndLaunch) {
         outcome.state = RunOutcome::State::StillRunning;
         return outcome;
     };
-    EXPECT_FALSE(LaunchFlashProgrammer(dir.path(), settings, 0, dialogs, starter));
+    EXPECT_FALSE(LaunchFlashProgrammer(dir / kFlashProgrammerName, settings, 0, dialogs, starter));
     WriteText(dir / "New_a.sx", "S9030000FC\r\n");
-    EXPECT_FALSE(LaunchFlashProgrammer(dir.path(), settings, 0, dialogs, starter));
+    EXPECT_FALSE(LaunchFlashProgrammer(dir / kFlashProgrammerName, settings, 0, dialogs, starter));
     EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{kSxNotFound, kFlashWriteNotFound}));
     WriteText(dir / "FlashWrite", "");
-    EXPECT_TRUE(LaunchFlashProgrammer(dir.path(), settings, 2, dialogs, starter));
+    EXPECT_TRUE(LaunchFlashProgrammer(dir / kFlashProgrammerName, settings, 2, dialogs, starter));
     EXPECT_EQ(started, std::vector<std::string>{dir / "FlashWrite|\"" + (dir / "New_a.sx") +
                                                 "\"\xB6"
                                                 "2"});
