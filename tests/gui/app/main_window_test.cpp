@@ -190,9 +190,9 @@ private slots:
 
         // the editors and "GSD File" stop in the step dispatch; "Update Device" (and the hidden
         // "Generate Firmware") have no such check and stop in their own command
-        for (const char* button : {"btn_Pdo", "btn_Gsd", "CreateBin", "CreateSx"})
+        for (const char* button : {"btn_Pdo", "btn_RecInfo", "btn_SenInfo", "btn_Gsd", "CreateBin", "CreateSx"})
             windows.main->findChild<QPushButton*>(button)->click();
-        QCOMPARE(dialogs.Texts(), std::vector<std::string>(4, "Project not valid"));
+        QCOMPARE(dialogs.Texts(), std::vector<std::string>(6, "Project not valid"));
         QCOMPARE(dialogs.messages[0].kind, MessageKind::Plain);
         QCOMPARE(opened, 0);
         QVERIFY(dialogs.saveRequests.empty());
@@ -225,6 +225,55 @@ private slots:
         QCOMPARE(testing::ReadText(project + "/bin/bank.bin"),
                  testing::ReadText(KESTROVA_TEST_DATA "/outputs/worked_example.bin"));
         QVERIFY(dialogs.messages.empty());
+    }
+
+    void hiddenInfoButtonsAndTheWindowOptionOpenTheMappingWindows() {
+        TempDir exe;
+        RecordingDialogs dialogs;
+        ApplicationWindows windows(exe.path(), dialogs);
+        const std::pair<const char*, const char*> opened[] = {{"btn_RecInfo", "TF_Rec_Info"},
+                                                              {"btn_SenInfo", "TF_Sen_Info"}};
+        for (const auto& [button, windowClass] : opened) {
+            for (const bool byOption : {false, true}) {
+                QString shownName;
+                WhenModalShown([&](QWidget* shown) {
+                    shownName = shown->objectName();
+                    shown->close();
+                });
+                if (byOption) {
+                    QVERIFY(windows.Open(windowClass));
+                } else {
+                    windows.main->findChild<QPushButton*>(button)->click();
+                }
+                QCOMPARE(shownName, QString(windowClass));
+            }
+        }
+        QVERIFY(dialogs.messages.empty());
+    }
+
+    void startOptions() {
+        const struct {
+            std::vector<std::string> arguments;
+            bool help;
+            std::string window, problem;
+        } cases[] = {
+            {{}, false, "", ""},
+            {{"--help"}, true, "", ""},
+            {{"-h"}, true, "", ""},
+            {{"--window", "TF_Rec_Info"}, false, "TF_Rec_Info", ""},
+            {{"--window=TF_Sen_Info"}, false, "TF_Sen_Info", ""},
+            {{"--window"}, false, "", "option '--window' needs a window class name"},
+            {{"--windows=TFpdo"}, false, "", "unknown argument '--windows=TFpdo'"},
+            {{"TFpdo"}, false, "", "unknown argument 'TFpdo'"},
+        };
+        for (const auto& c : cases) {
+            const StartOptions options = ParseStartOptions(c.arguments);
+            const std::string shown = c.arguments.empty() ? "(none)" : c.arguments[0];
+            QVERIFY2(options.help == c.help, shown.c_str());
+            QCOMPARE(options.window, c.window);
+            QCOMPARE(options.problem, c.problem);
+        }
+        QVERIFY(StartOptionsHelp().find("--window CLASS") != std::string::npos);
     }
 
     void failureOfACommandIsShownWithItsText() {
