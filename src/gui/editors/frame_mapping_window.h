@@ -36,6 +36,7 @@ public:
     // a refused text is reported, the target stays and the focus goes back to the field.
     bool TakeByteField(int byte);
 
+    const FrameMappingKind& Kind() const { return kind_; }
     QListWidget* FrameList() const { return frameList_; }
     QLineEdit* ByteField(int byte) const { return rows_[byte - 1].field; }
     QLabel* NotInUse(int byte) const { return rows_[byte - 1].notInUse; }
