@@ -9,7 +9,9 @@
 #include "gui/device/update_device_window.h"
 #include "gui/editors/communication_window.h"
 #include "gui/editors/receive_frames_window.h"
+#include "gui/editors/receive_info_window.h"
 #include "gui/editors/send_frames_window.h"
+#include "gui/editors/send_info_window.h"
 #include "gui/editors/send_timers_window.h"
 #include "gui/project/new_project_dialog.h"
 
@@ -33,6 +35,8 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     pdo = new TFpdo(context, dialogs, owner);
     setVar = new TFSetVar(context, dialogs, owner);
     setPdo = new TFSetPdo(context, dialogs, owner);
+    recInfo = new TF_Rec_Info(context, dialogs, owner);
+    senInfo = new TF_Sen_Info(context, dialogs, owner);
     bootSer = new TFBootSer(context, dialogs, owner);
 
     main->SetNewProjectDialog(saveproj);
@@ -40,6 +44,8 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     main->Bind(MainCommand::ReceiveFrames, [this] { setVar->ShowModal(); });
     main->Bind(MainCommand::SendFrames, [this] { setPdo->ShowModal(); });
     main->Bind(MainCommand::SendTimer, [this] { pdo->ShowModal(); });
+    main->Bind(MainCommand::InfoReceive, [this] { recInfo->ShowModal(); });
+    main->Bind(MainCommand::InfoSend, [this] { senInfo->ShowModal(); });
     main->Bind(MainCommand::GsdFile, [&context, &dialogs] { RunGsdCommand(context, dialogs); });
     main->Bind(MainCommand::UpdateDevice, [this, &context, &dialogs] {
         if (PrepareDeviceUpdate(context, dialogs)) bootSer->ShowModal();
@@ -49,6 +55,8 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     openers["TFpdo"] = [this] { pdo->ShowModal(); };
     openers["TFSetVar"] = [this] { setVar->ShowModal(); };
     openers["TFSetPdo"] = [this] { setPdo->ShowModal(); };
+    openers["TF_Rec_Info"] = [this] { recInfo->ShowModal(); };
+    openers["TF_Sen_Info"] = [this] { senInfo->ShowModal(); };
     openers["TFBootSer"] = [this] { bootSer->ShowModal(); };
     openers["TFModifyFileSx"] = [this] { modifyFileSx->ShowModal(); };
 }

@@ -16,6 +16,8 @@ class TFpargen;
 class TFpdo;
 class TFSetVar;
 class TFSetPdo;
+class TF_Rec_Info;
+class TF_Sen_Info;
 class TFBootSer;
 class TFModifyFileSx;
 
@@ -34,6 +36,8 @@ struct ApplicationWindows {
     TFpdo* pdo = nullptr;
     TFSetVar* setVar = nullptr;
     TFSetPdo* setPdo = nullptr;
+    TF_Rec_Info* recInfo = nullptr;
+    TF_Sen_Info* senInfo = nullptr;
     TFBootSer* bootSer = nullptr;
 
     // What "kestrova --window CLASS" runs, by window class name ("TFpargen", "TF_Rec_Info"...).

@@ -190,9 +190,9 @@ private slots:
 
         // the editors and "GSD File" stop in the step dispatch; "Update Device" (and the hidden
         // "Generate Firmware") have no such check and stop in their own command
-        for (const char* button : {"btn_Pdo", "btn_Gsd", "CreateBin", "CreateSx"})
+        for (const char* button : {"btn_Pdo", "btn_RecInfo", "btn_SenInfo", "btn_Gsd", "CreateBin", "CreateSx"})
             windows.main->findChild<QPushButton*>(button)->click();
-        QCOMPARE(dialogs.Texts(), std::vector<std::string>(4, "Project not valid"));
+        QCOMPARE(dialogs.Texts(), std::vector<std::string>(6, "Project not valid"));
         QCOMPARE(dialogs.messages[0].kind, MessageKind::Plain);
         QCOMPARE(opened, 0);
         QVERIFY(dialogs.saveRequests.empty());
@@ -225,6 +225,43 @@ private slots:
         QCOMPARE(testing::ReadText(project + "/bin/bank.bin"),
                  testing::ReadText(KESTROVA_TEST_DATA "/outputs/worked_example.bin"));
         QVERIFY(dialogs.messages.empty());
+    }
+
+    void hiddenInfoButtonAndTheWindowOptionOpenTheMappingWindows() {
+        TempDir exe;
+        RecordingDialogs dialogs;
+        ApplicationWindows windows(exe.path(), dialogs);
+        QStringList shown;
+        const auto closeWhenShown = [&] {
+            WhenModalShown([&](QWidget* window) {
+                shown << window->objectName();
+                window->close();
+            });
+        };
+        closeWhenShown();
+        windows.main->findChild<QPushButton*>("btn_RecInfo")->click();
+        closeWhenShown();
+        QVERIFY(windows.Open("TF_Sen_Info"));
+        QCOMPARE(shown, QStringList({"TF_Rec_Info", "TF_Sen_Info"}));
+    }
+
+    void startOptions() {
+        const struct {
+            std::vector<std::string> arguments;
+            bool help;
+            std::string window, problem;
+        } cases[] = {
+            {{"--help"}, true, "", ""},
+            {{"--window", "TF_Rec_Info"}, false, "TF_Rec_Info", ""},
+            {{"--window=TF_Sen_Info"}, false, "TF_Sen_Info", ""},
+            {{"--window"}, false, "", "option '--window' needs a window class name"},
+            {{"TFpdo"}, false, "", "unknown argument 'TFpdo'"},
+        };
+        for (const auto& c : cases) {
+            const StartOptions options = ParseStartOptions(c.arguments);
+            QVERIFY2(options.help == c.help && options.window == c.window && options.problem == c.problem,
+                     c.arguments[0].c_str());
+        }
     }
 
     void failureOfACommandIsShownWithItsText() {
