@@ -171,7 +171,7 @@ std::string NoRoomMessage(FrameList list, const TableLayout& layout, const std::
     for (size_t row = 0; row < layout.RowCount(); ++row) empty += RowIsEmpty(layout, table, row) ? 1 : 0;
     return std::string(EditorOf(list).title) + " has " + std::to_string(empty) + " empty row" +
            (empty == 1 ? "" : "s") + " of " + std::to_string(layout.RowCount()) + "; the " + std::to_string(wanted) +
-           " chosen frame" + (wanted == 1 ? "" : "s") + " do not fit.";
+           (wanted == 1 ? " chosen frame does not fit." : " chosen frames do not fit.");
 }
 
 DbcImportResult ImportDbcMessages(const ProjectContext& context, const DbcFile& dbc,

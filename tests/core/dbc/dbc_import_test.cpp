@@ -122,7 +122,7 @@ TEST_F(DbcImportProject, RefusalsWriteNothing) {
         std::string message;
     };
     for (const Case& c : {
-             Case{30, {"EEC1"}, {}, "Receive Frames has 0 empty rows of 30; the 1 chosen frame do not fit."},
+             Case{30, {"EEC1"}, {}, "Receive Frames has 0 empty rows of 30; the 1 chosen frame does not fit."},
              Case{29, {"DM1"}, {}, "General Error!! The complete number of bytes must be minor or equal to 244 [252]"},
              Case{0, {"RQST"}, {}, "Error in row 1!! The Source Address must be between 0 and 239"},
              // the send list is refused, so the receive list is not written either
