@@ -1,6 +1,7 @@
 #include "core/dbc/dbc_file.h"
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <optional>
 
@@ -31,22 +32,7 @@ struct Token {
     std::string text;  // a Text without its quotes and escapes
 };
 
-bool IsMark(char c) {
-    switch (c) {
-        case ':':
-        case ';':
-        case ',':
-        case '|':
-        case '@':
-        case '(':
-        case ')':
-        case '[':
-        case ']':
-            return true;
-        default:
-            return false;
-    }
-}
+bool IsMark(char c) { return c != '\0' && std::strchr(":;,|@()[]", c) != nullptr; }
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 
