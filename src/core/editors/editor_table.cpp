@@ -61,15 +61,19 @@ size_t ListLength(const TableLayout& layout, const std::vector<TableRow>& rows) 
     return length;
 }
 
-std::optional<size_t> FirstStrayRow(const TableLayout& layout, const std::vector<TableRow>& rows) {
-    for (size_t row = ListLength(layout, rows); row < layout.RowCount(); ++row) {
-        for (size_t column = 0; column < layout.columns.size(); ++column) {
-            const auto& text = CellText(rows, row, column);
-            const bool holdsData = layout.columns[column].kind == CellKind::Flag ? !text.empty() && text != kFlagCleared
-                                                                                 : !IsBlank(text);
-            if (holdsData) return row;
-        }
+bool RowIsEmpty(const TableLayout& layout, const std::vector<TableRow>& rows, size_t row) {
+    for (size_t column = 0; column < layout.columns.size(); ++column) {
+        const auto& text = CellText(rows, row, column);
+        const bool holdsData =
+            layout.columns[column].kind == CellKind::Flag ? !text.empty() && text != kFlagCleared : !IsBlank(text);
+        if (holdsData) return false;
     }
+    return true;
+}
+
+std::optional<size_t> FirstStrayRow(const TableLayout& layout, const std::vector<TableRow>& rows) {
+    for (size_t row = ListLength(layout, rows); row < layout.RowCount(); ++row)
+        if (!RowIsEmpty(layout, rows, row)) return row;
     return std::nullopt;
 }
 

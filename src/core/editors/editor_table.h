@@ -77,6 +77,10 @@ const std::string& CellText(const std::vector<TableRow>& rows, size_t row, size_
 // table's capacity).
 size_t ListLength(const TableLayout& layout, const std::vector<TableRow>& rows);
 
+// Whether a row holds nothing the list would keep: every text blank, every flag empty or "N"
+// (a hand-edited "y" counts as something).
+bool RowIsEmpty(const TableLayout& layout, const std::vector<TableRow>& rows, size_t row);
+
 // The first row from the list's end on (the row with the empty key cell included) that still
 // holds something the list would lose: a text that is not blank, or a flag holding anything
 // but "" or "N" (a hand-edited "y" too). Blank texts, empty and cleared flags count as empty.

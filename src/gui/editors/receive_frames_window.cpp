@@ -1,6 +1,7 @@
 #include "gui/editors/receive_frames_window.h"
 
 #include "core/editors/receive_frames.h"
+#include "gui/dbc/dbc_import_dialog.h"
 
 namespace kestrova {
 
@@ -9,6 +10,8 @@ TFSetVar::TFSetVar(ProjectContext& context, Dialogs& dialogs, QWidget* parent)
                          CheckReceiveFrames, SaveReceiveFrames},
                         context, dialogs, parent) {
     setObjectName("TFSetVar");
+    AddButton("Import DBC...", "importDbcButton",
+              [this, &context, &dialogs] { ImportDbcIntoEditor(*this, FrameList::Receive, context, dialogs); });
 }
 
 }  // namespace kestrova

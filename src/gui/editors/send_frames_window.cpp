@@ -1,6 +1,7 @@
 #include "gui/editors/send_frames_window.h"
 
 #include "core/editors/send_frames.h"
+#include "gui/dbc/dbc_import_dialog.h"
 
 namespace kestrova {
 
@@ -9,6 +10,8 @@ TFSetPdo::TFSetPdo(ProjectContext& context, Dialogs& dialogs, QWidget* parent)
                          SaveSendFrames},
                         context, dialogs, parent) {
     setObjectName("TFSetPdo");
+    AddButton("Import DBC...", "importDbcButton",
+              [this, &context, &dialogs] { ImportDbcIntoEditor(*this, FrameList::Send, context, dialogs); });
 }
 
 }  // namespace kestrova

@@ -61,6 +61,16 @@ void TableEditorWindow::ShowModal() {
     if (Reload()) exec();
 }
 
+QPushButton* TableEditorWindow::AddButton(const QString& text, const QString& objectName,
+                                          std::function<void()> action) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(objectName);
+    connect(button, &QPushButton::clicked, this, std::move(action));
+    for (auto* row : findChildren<QBoxLayout*>())  // the row that holds "OK"
+        if (const int at = row->indexOf(okButton_); at >= 0) row->insertWidget(at, button);
+    return button;
+}
+
 void TableEditorWindow::OkClick() {
     grid_->CommitOpenEditor();
     const auto rows = grid_->Rows();

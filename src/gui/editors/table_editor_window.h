@@ -43,6 +43,8 @@ public:
 
     EditorGrid* Grid() const { return grid_; }
     void OkClick();
+    // One more button, left of "OK", that runs `action` (a window's own command beside its grid).
+    QPushButton* AddButton(const QString& text, const QString& objectName, std::function<void()> action);
 
 private:
     TableEditorModel model_;
