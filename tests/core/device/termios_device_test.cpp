@@ -1,7 +1,9 @@
 #include "core/device/termios_device.h"
 
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 
+#include <cstring>
 #include <future>
 
 #include "core/device/fake_comm_device.h"
@@ -46,6 +48,37 @@ TEST(TermiosDevice, SpeedWithoutAConstantReachesTheDriver) {
     EXPECT_EQ(cfgetospeed(&static_cast<const termios&>(pty.Settings())),
               static_cast<speed_t>(0010000));  // "other speed"
     EXPECT_NE(SetCustomSpeed(-1, 56000), 0);
+}
+
+TEST(TermiosDevice, CloseRestoresTheLineAsItWasFound) {
+    Pty pty;
+    const termios before = pty.Settings();
+    auto device = OpenTermiosDevice(pty.name);
+    CommControlBlock block;
+    ASSERT_EQ(device->GetState(block), 0);
+    block.baudRate = 56000;  // no termios constant
+    block.byteSize = 7;
+    ASSERT_EQ(device->SetState(block), 0);
+    ASSERT_EQ(device->SetTimeouts({0xFFFFFFFFu, 0, 0, 0, 0}), 0);
+    ASSERT_NE(pty.Settings().c_cflag, before.c_cflag);
+    device.reset();
+    const termios after = pty.Settings();
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_oflag, before.c_oflag);
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(std::memcmp(after.c_cc, before.c_cc, sizeof before.c_cc), 0);
+}
+
+TEST(TermiosDevice, ALineAnotherProgramHoldsExclusivelyIsRefusedEvenToRoot) {
+    Pty pty;
+    ASSERT_EQ(::ioctl(pty.slave, TIOCEXCL), 0);
+    EXPECT_THROW(OpenTermiosDevice(pty.name), ECommError);
+    int held = 0;
+    EXPECT_EQ(::ioctl(pty.slave, TIOCGEXCL, &held), 0);
+    EXPECT_NE(held, 0);  // the other program keeps its hold
+    ASSERT_EQ(::ioctl(pty.slave, TIOCNXCL), 0);
+    EXPECT_NO_THROW(OpenTermiosDevice(pty.name));
 }
 
 }  // namespace
