@@ -82,6 +82,16 @@ private slots:
             auto* button = windows.main->findChild<QPushButton*>(name);
             QVERIFY2(button && !button->isVisible(), name);
         }
+
+        // Tab goes through the steps in order: the Step 7 link follows "Update Device".
+        QStringList order;
+        QWidget* widget = windows.main->findChild<QPushButton*>("New");
+        do {
+            if (widget->isVisible() && (widget->focusPolicy() & Qt::TabFocus)) order << widget->objectName();
+            widget = widget->nextInFocusChain();
+        } while (widget != windows.main->findChild<QPushButton*>("New"));
+        QCOMPARE(order, QStringList({"New", "open", "btn_Prm_Gen", "btn_Sdo", "Btn_SetPDO", "btn_Pdo", "btn_Gsd",
+                                     "CreateBin", "Label1", "about", "LbButton1"}));
     }
 
     void reopensTheRememberedProjectWithOrWithoutSeparator() {
