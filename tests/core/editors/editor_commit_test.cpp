@@ -30,8 +30,25 @@ TEST(LoadForShowing, AnUnreadableDocumentIsReportedAndTheEditorStaysClosed) {
     RecordingDialogs dialogs;
     EXPECT_FALSE(LoadForShowing(dialogs, [] { throw Error("The file x is not valid XML"); }));
     EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"The file x is not valid XML"}));
+    EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
     EXPECT_TRUE(LoadForShowing(dialogs, [] {}));
     EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST(MayDiscardEdits, AChangedEditorClosesOnlyOnYes) {
+    const struct {
+        bool changed;
+        std::deque<bool> answers;
+        bool closes;
+        size_t questions;
+    } cases[] = {{false, {}, true, 0}, {true, {true}, true, 1}, {true, {false}, false, 1}, {true, {}, false, 1}};
+    for (const auto& entry : cases) {
+        RecordingDialogs dialogs;
+        dialogs.yesNoAnswers = entry.answers;
+        EXPECT_EQ(MayDiscardEdits(dialogs, entry.changed), entry.closes);
+        EXPECT_EQ(dialogs.questions, std::vector<std::string>(entry.questions, "Discard the changes?"));
+        EXPECT_TRUE(dialogs.messages.empty());
+    }
 }
 
 }  // namespace

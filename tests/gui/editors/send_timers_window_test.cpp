@@ -83,6 +83,45 @@ private slots:
                  std::string("<Timers><Timer>100</Timer><Timer>200</Timer></Timers>"));
     }
 
+    void EscapeAndTheCloseBoxAskBeforeDroppingChangesCancelDoesNot() {
+        Editor editor;
+        auto& window = editor.window;
+        const std::string document = "<Timers><Timer>100</Timer></Timers>";
+        WriteText(editor.context.documents.timerDef, document);
+        const auto open = [&] {
+            QVERIFY(window.Reload());
+            window.show();
+        };
+        open();  // unchanged: closes at once
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
+        open();  // changed, then changed back with Ctrl+Z: closes at once
+        TypeInCell(window.Grid(), 0, 0, "5");
+        QTest::keyClick(window.Grid(), Qt::Key_Z, Qt::ControlModifier);
+        window.close();
+        QVERIFY(!window.isVisible());
+        QVERIFY(editor.dialogs.questions.empty());
+
+        open();
+        TypeInCell(window.Grid(), 1, 0, "5");
+        QTest::keyClick(&window, Qt::Key_Escape);  // No: the window and the typing stay
+        QVERIFY(window.isVisible());
+        QCOMPARE(CellAt(window.Grid(), 1, 0), QString("5"));
+        editor.dialogs.yesNoAnswers = {false, true};
+        window.close();
+        QVERIFY(window.isVisible());
+        window.close();
+        QVERIFY(!window.isVisible());
+        QCOMPARE(editor.dialogs.questions, std::vector<std::string>(3, "Discard the changes?"));
+
+        open();
+        TypeInCell(window.Grid(), 1, 0, "5");
+        window.findChild<QPushButton*>("cancelButton")->click();
+        QVERIFY(!window.isVisible());
+        QCOMPARE(editor.dialogs.questions.size(), size_t{3});
+        QCOMPARE(ReadText(editor.context.documents.timerDef), document);
+    }
+
     void AFailedWriteIsShownWithItsReasonAndTheWindowStaysOpen() {
         Editor editor;
         editor.context = ContextIn(editor.dir / "missing-directory");
