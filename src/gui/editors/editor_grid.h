@@ -3,9 +3,9 @@
 #include <QTableWidget>
 #include <vector>
 
-class QUndoStack;
-
 #include "core/editors/editor_table.h"
+
+class QUndoStack;
 
 namespace kestrova {
 
