@@ -85,13 +85,11 @@ private slots:
 
         // Tab goes through the steps in order: the Step 7 link follows "Update Device".
         QStringList order;
-        QWidget* widget = windows.main->findChild<QPushButton*>("New");
-        do {
+        for (QWidget* widget = windows.main->nextInFocusChain(); widget != windows.main.get();
+             widget = widget->nextInFocusChain())
             if (widget->isVisible() && (widget->focusPolicy() & Qt::TabFocus)) order << widget->objectName();
-            widget = widget->nextInFocusChain();
-        } while (widget != windows.main->findChild<QPushButton*>("New"));
-        QCOMPARE(order, QStringList({"New", "open", "btn_Prm_Gen", "btn_Sdo", "Btn_SetPDO", "btn_Pdo", "btn_Gsd",
-                                     "CreateBin", "Label1", "about", "LbButton1"}));
+        QCOMPARE(order, QStringList({"about", "LbButton1", "New", "open", "btn_Prm_Gen", "btn_Sdo", "Btn_SetPDO",
+                                     "btn_Pdo", "btn_Gsd", "CreateBin", "Label1"}));
     }
 
     void reopensTheRememberedProjectWithOrWithoutSeparator() {
