@@ -35,15 +35,5 @@ TEST(LoadForShowing, AnUnreadableDocumentIsReportedAndTheEditorStaysClosed) {
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
-TEST(MayDiscardEdits, AChangedEditorClosesOnlyOnYes) {
-    RecordingDialogs dialogs;
-    dialogs.yesNoAnswers = {true, false};
-    EXPECT_TRUE(MayDiscardEdits(dialogs, false));  // unchanged: no question
-    EXPECT_TRUE(MayDiscardEdits(dialogs, true));
-    EXPECT_FALSE(MayDiscardEdits(dialogs, true));
-    EXPECT_FALSE(MayDiscardEdits(dialogs, true));  // no answer counts as No
-    EXPECT_EQ(dialogs.questions, std::vector<std::string>(3, "Discard the changes?"));
-}
-
 }  // namespace
 }  // namespace kestrova
