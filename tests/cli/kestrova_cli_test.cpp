@@ -103,7 +103,7 @@ TEST_F(Cli, FailuresExitWithOne) {
     WriteText(project + "/TimerDef.xml", "<Timers><Timer>100 ms</Timer></Timers>");
     const CliRun run = Kestrova({"image", project});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "'100 ms' is not a valid integer value\n");
+    EXPECT_EQ(run.err, "TimerDef.xml, row 1: '100 ms' is not a valid integer value\n");
     EXPECT_EQ(ReadText(project + "/bin/bank.bin").size(), 77u);
 
     const CliRun missing = Kestrova({"check", dir / "nowhere"});

@@ -29,6 +29,8 @@ public:
     std::vector<FileRequest> openRequests, saveRequests;
 
     std::deque<std::optional<std::string>> folderAnswers, openAnswers, saveAnswers;
+    std::vector<std::string> questions;
+    std::deque<bool> yesNoAnswers;  // an empty queue answers No
 
     void ShowMessage(MessageKind kind, const std::string& text) override { messages.push_back({kind, text}); }
 
@@ -44,6 +46,14 @@ public:
     std::optional<std::string> ChooseSaveFile(const std::string& initialDirectory, const std::string& filter) override {
         saveRequests.push_back({initialDirectory, filter});
         return Next(saveAnswers);
+    }
+
+    bool AskYesNo(const std::string& question) override {
+        questions.push_back(question);
+        if (yesNoAnswers.empty()) return false;
+        const bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return answer;
     }
 
     std::vector<std::string> Texts() const {

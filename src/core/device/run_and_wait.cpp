@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 
 #include <cerrno>
-#include <mutex>
 #include <thread>
 
 extern char** environ;
@@ -13,23 +12,13 @@ namespace kestrova {
 
 namespace {
 
-std::mutex abandonedMutex;
-std::vector<pid_t> abandoned;  // programs left running when their time limit passed
-
-void ReapAbandoned() {
-    std::lock_guard<std::mutex> lock(abandonedMutex);
-    for (auto it = abandoned.begin(); it != abandoned.end();) {
-        const pid_t result = ::waitpid(*it, nullptr, WNOHANG);
-        if (result == 0 || (result < 0 && errno == EINTR))
-            ++it;
-        else
-            it = abandoned.erase(it);
-    }
-}
-
+// A program left running past its limit is waited for on a thread of its own, so it is
+// reaped as soon as it ends and never lingers as a zombie.
 void Abandon(pid_t pid) {
-    std::lock_guard<std::mutex> lock(abandonedMutex);
-    abandoned.push_back(pid);
+    std::thread([pid] {
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
 }
 
 // Starts the program with the arguments of the parameter text; 0 or the system's error code.
@@ -93,7 +82,6 @@ std::vector<std::string> SplitCommandLine(const std::string& text) {
 RunOutcome RunAndWait(const std::string& program, const std::string& parameters, bool hide,
                       std::chrono::milliseconds limit, const WaitTick& tick) {
     (void)hide;
-    ReapAbandoned();
 
     RunOutcome outcome;
     pid_t pid = 0;

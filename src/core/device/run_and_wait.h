@@ -20,7 +20,7 @@ struct RunOutcome {
         NotStarted,    // `error` holds the system's error code
         Exited,        // `code` holds the exit status
         Signalled,     // `code` holds the signal that ended it
-        StillRunning,  // the time limit passed; the program is left running as `pid`
+        StillRunning,  // the time limit passed; the program is left running as `pid` (not to be waited for)
     };
     State state = State::NotStarted;
     int code = 0;
@@ -37,7 +37,7 @@ using WaitTick = std::function<void(std::chrono::milliseconds elapsed)>;
 // Starts `program` with the arguments of `parameters` (split as above; the tool's working
 // directory and environment) and waits until it ends or `limit` has passed, looking every 10 ms.
 // `hide` asks for the program's window to be hidden; programs here open their own windows, so it
-// changes nothing. A program left running is reaped by a later call once it has ended.
+// changes nothing. A program left running is reaped as soon as it ends.
 RunOutcome RunAndWait(const std::string& program, const std::string& parameters, bool hide,
                       std::chrono::milliseconds limit = kRunAndWaitLimit, const WaitTick& tick = {});
 

@@ -12,6 +12,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
+
+#include "core/device/line_settings.h"
 
 namespace kestrova {
 
@@ -53,7 +56,8 @@ std::uint32_t QueueCount(int fd, unsigned long request) {
 
 class TermiosDevice : public CommDevice {
 public:
-    TermiosDevice(int fd, int cancelFd) : fd_(fd), cancelFd_(cancelFd) {
+    TermiosDevice(int fd, int cancelFd, std::optional<LineSettings> original)
+        : fd_(fd), cancelFd_(cancelFd), original_(original) {
         using namespace comm_flags;
         kept_.flags = fBinary | fDtrControlEnable | fRtsControlEnable;
         countersSupported_ = ::ioctl(fd_, TIOCGICOUNT, &waitCounters_) == 0;
@@ -63,6 +67,8 @@ public:
     }
 
     ~TermiosDevice() override {
+        // The line is left as it was found (a console on this port stays usable).
+        if (original_) SetLineSettings(fd_, *original_);
         ::ioctl(fd_, TIOCNXCL);
         ::close(fd_);
         ::close(cancelFd_);
@@ -227,6 +233,7 @@ public:
 private:
     const int fd_;
     const int cancelFd_;
+    const std::optional<LineSettings> original_;  // the line settings at the open
     CommControlBlock kept_;                   // owner: the settings termios cannot hold
     serial_icounter_struct errorCounters_{};  // owner: counters at the last ClearError
     std::atomic<std::uint32_t> mask_{0};
@@ -250,13 +257,25 @@ std::unique_ptr<CommDevice> OpenTermiosDevice(const std::string& path) {
         throw ECommError(kInvalidDeviceHandle, -1);
     }
     // Terminals are held exclusively; other character devices fail at the first line setting.
+    std::optional<LineSettings> original;
     if (::isatty(fd)) {
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
             const int error = errno;
             ::close(fd);
             throw ECommError(kErrorAccessingDevice, error);
         }
+#ifdef TIOCGEXCL
+        // The driver lets root open a terminal another program holds exclusively; refuse it
+        // as it refuses everyone else.
+        int held = 0;
+        if (::ioctl(fd, TIOCGEXCL, &held) == 0 && held != 0) {
+            ::close(fd);
+            throw ECommError(kErrorAccessingDevice, EBUSY);
+        }
+#endif
         ::ioctl(fd, TIOCEXCL);
+        LineSettings settings;
+        if (GetLineSettings(fd, settings) == 0) original = settings;
     }
 
     const int cancelFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -265,7 +284,7 @@ std::unique_ptr<CommDevice> OpenTermiosDevice(const std::string& path) {
         ::close(fd);
         throw ECommError(kErrorAccessingDevice, error);
     }
-    return std::make_unique<TermiosDevice>(fd, cancelFd);
+    return std::make_unique<TermiosDevice>(fd, cancelFd, original);
 }
 
 }  // namespace kestrova

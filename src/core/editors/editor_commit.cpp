@@ -1,5 +1,7 @@
 #include "core/editors/editor_commit.h"
 
+#include <exception>
+
 namespace kestrova {
 
 bool CommitEdits(Dialogs& dialogs, const std::optional<std::string>& failure, const std::function<void()>& write) {
@@ -10,6 +12,16 @@ bool CommitEdits(Dialogs& dialogs, const std::optional<std::string>& failure, co
     return RunGuarded(dialogs, write);
 }
 
-bool LoadForShowing(Dialogs& dialogs, const std::function<void()>& load) { return RunGuarded(dialogs, load); }
+bool LoadForShowing(Dialogs& dialogs, const std::function<void()>& load) {
+    try {
+        load();
+        return true;
+    } catch (const std::exception& error) {
+        dialogs.ShowMessage(MessageKind::Error, error.what());
+    }
+    return false;
+}
+
+bool MayDiscardEdits(Dialogs& dialogs, bool changed) { return !changed || dialogs.AskYesNo(kDiscardChangesQuestion); }
 
 }  // namespace kestrova

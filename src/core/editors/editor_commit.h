@@ -15,7 +15,15 @@ namespace kestrova {
 bool CommitEdits(Dialogs& dialogs, const std::optional<std::string>& failure, const std::function<void()>& write);
 
 // What an editor's show does: `load` fills it from its document; a document that cannot be
-// read whole is reported by the general error handler. True when the editor may open.
+// read whole is reported in an error box with the failure's own text. True when the editor
+// may open.
 bool LoadForShowing(Dialogs& dialogs, const std::function<void()>& load);
+
+// The question an editor asks before it closes on changes that were not saved.
+inline constexpr const char* kDiscardChangesQuestion = "Discard the changes?";
+
+// What Escape or the close box of an editor does: an unchanged editor closes at once; a
+// changed one closes only when the user answers Yes to "Discard the changes?".
+bool MayDiscardEdits(Dialogs& dialogs, bool changed);
 
 }  // namespace kestrova

@@ -9,9 +9,25 @@
 namespace kestrova {
 namespace {
 
+// Where a value stands, for messages: "Receive_Frame.xml, row 2" or "pargen.xml".
+std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+
+// The strict integer rule, its message preceded by the value's place ("pargen.xml, Can_Baud: ").
+int32_t IntegerAt(const std::string& text, const std::string& place) {
+    try {
+        return IntegerText(text);
+    } catch (const Error& error) {
+        throw Error(place + ": " + error.what());
+    }
+}
+
 // A value every row or record must have, as an integer.
-int32_t Required(const XmlRow& row, const char* name) { return IntegerText(row.Required(name)); }
-int32_t Required(const ValueRecord& record, const char* name) { return IntegerText(record.Required(name)); }
+int32_t Required(const XmlRow& row, const std::string& place, const char* name) {
+    return IntegerAt(row.Required(name), place + ", " + name);
+}
+int32_t Required(const ValueRecord& record, const std::string& place, const char* name) {
+    return IntegerAt(record.Required(name), place + ", " + name);
+}
 
 // A value that may be missing or not an integer: `fallback` then.
 int32_t Optional(const XmlRow& row, const char* name, int32_t fallback) {
@@ -28,11 +44,11 @@ uint16_t Word(int32_t value) { return static_cast<uint16_t>(static_cast<uint32_t
 uint8_t CountByte(size_t count) { return static_cast<uint8_t>(count & 0xFFu); }
 
 // Fields are read in record order, so the first missing or wrong value is the one reported.
-ReceiveFrameRecord ReadReceiveFrame(const XmlRow& row, uint8_t dataOffset) {
+ReceiveFrameRecord ReadReceiveFrame(const XmlRow& row, const std::string& place, uint8_t dataOffset) {
     ReceiveFrameRecord record;
-    record.dataPage = Byte(Required(row, "DataPage"));
-    record.pgn = Word(Required(row, "PGN"));
-    record.sourceAddress = Byte(Required(row, "SA"));
+    record.dataPage = Byte(Required(row, place, "DataPage"));
+    record.pgn = Word(Required(row, place, "PGN"));
+    record.sourceAddress = Byte(Required(row, place, "SA"));
     const auto* tp = row.Find("TP");
     if (tp && FlagSet(*tp)) {
         record.transportProtocol = 1;
@@ -49,12 +65,12 @@ ReceiveFrameRecord ReadReceiveFrame(const XmlRow& row, uint8_t dataOffset) {
     return record;
 }
 
-SendFrameRecord ReadSendFrame(const XmlRow& row) {
+SendFrameRecord ReadSendFrame(const XmlRow& row, const std::string& place) {
     SendFrameRecord record;
-    record.priority = Byte(Required(row, "Priority"));
-    record.dataPage = Byte(Required(row, "DataPage"));
-    record.pgn = Word(Required(row, "PGN"));
-    record.sourceAddress = Byte(Required(row, "SA"));
+    record.priority = Byte(Required(row, place, "Priority"));
+    record.dataPage = Byte(Required(row, place, "DataPage"));
+    record.pgn = Word(Required(row, place, "PGN"));
+    record.sourceAddress = Byte(Required(row, place, "SA"));
     record.transmissionType = Byte(Optional(row, "TT", 0));
     record.mnemonic = row.Guarded("Mnemonic");
     return record;
@@ -98,8 +114,10 @@ BankImage BuildBankImage(const ProjectContext& context) {
     if (const auto receive = ReadRowList(documents.receiveFrame)) {
         if (ImageSize(receive->rows.size(), 0, false, 0) > kBankImageCapacity) throw tooLarge();
         image.receiveFrames.reserve(receive->rows.size());
+        const std::string file = FileName(documents.receiveFrame);
         for (const auto& row : receive->rows) {
-            image.receiveFrames.push_back(ReadReceiveFrame(row, dataOffset));
+            const std::string place = file + ", row " + std::to_string(image.receiveFrames.size() + 1);
+            image.receiveFrames.push_back(ReadReceiveFrame(row, place, dataOffset));
             dataOffset = static_cast<uint8_t>(dataOffset + image.receiveFrames.back().dataLength);
         }
     }
@@ -108,7 +126,10 @@ BankImage BuildBankImage(const ProjectContext& context) {
         if (ImageSize(image.receiveFrames.size(), send->rows.size(), false, 0) > kBankImageCapacity)
             throw tooLarge();
         image.sendFrames.reserve(send->rows.size());
-        for (const auto& row : send->rows) image.sendFrames.push_back(ReadSendFrame(row));
+        const std::string file = FileName(documents.sendFrame);
+        for (const auto& row : send->rows)
+            image.sendFrames.push_back(
+                ReadSendFrame(row, file + ", row " + std::to_string(image.sendFrames.size() + 1)));
     }
 
     const auto timerTexts = ReadValueList(documents.timerDef);
@@ -116,17 +137,19 @@ BankImage BuildBankImage(const ProjectContext& context) {
 
     if (const auto pargen = ReadValueRecord(documents.pargen)) {
         ParameterBlock block;
-        block.canBaud = Byte(Required(*pargen, "Can_Baud"));
-        block.canType = Byte(Required(*pargen, "Can_Type"));
-        block.canSendData = Byte(Required(*pargen, "Can_Send_Data"));
-        block.canDelaySend = Word(Required(*pargen, "Can_Delay_Send"));
-        block.canTimeOut = Byte(Required(*pargen, "Can_TimeOut"));
-        block.canPeer = Byte(Required(*pargen, "Can_Peer"));
-        block.profiId = Byte(Required(*pargen, "Profi_ID"));
-        block.profiBaud = Byte(Required(*pargen, "Profi_Baud"));
+        const std::string file = FileName(documents.pargen);
+        const auto setting = [&](const char* name) { return Required(*pargen, file, name); };
+        block.canBaud = Byte(setting("Can_Baud"));
+        block.canType = Byte(setting("Can_Type"));
+        block.canSendData = Byte(setting("Can_Send_Data"));
+        block.canDelaySend = Word(setting("Can_Delay_Send"));
+        block.canTimeOut = Byte(setting("Can_TimeOut"));
+        block.canPeer = Byte(setting("Can_Peer"));
+        block.profiId = Byte(setting("Profi_ID"));
+        block.profiBaud = Byte(setting("Profi_Baud"));
         block.inputDataLength = ReceiveDataLength(image);
         block.outputDataLength = SendDataLength(image);
-        block.profiModule = Byte(Required(*pargen, "Profi_Module"));
+        block.profiModule = Byte(setting("Profi_Module"));
         block.receiveFrameCount = CountByte(image.receiveFrames.size());
         block.sendFrameCount = CountByte(image.sendFrames.size());
         block.filterFeca = Byte(Optional(*pargen, "Filter_FECA", 0));
@@ -141,7 +164,9 @@ BankImage BuildBankImage(const ProjectContext& context) {
         throw tooLarge();
     if (timerTexts) {
         image.timers.reserve(timerCount);
-        for (const auto& text : *timerTexts) image.timers.push_back(IntegerText(text));
+        const std::string file = FileName(documents.timerDef);
+        for (const auto& text : *timerTexts)
+            image.timers.push_back(IntegerAt(text, file + ", row " + std::to_string(image.timers.size() + 1)));
     }
     return image;
 }

@@ -35,6 +35,13 @@ public:
     // An existing file is chosen without a confirmation question.
     virtual std::optional<std::string> ChooseSaveFile(const std::string& initialDirectory,
                                                       const std::string& filter) = 0;
+
+    // A modal question box with "Yes" and "No"; true for Yes. Where no one can answer (the
+    // console) the answer is No.
+    virtual bool AskYesNo(const std::string& question) {
+        (void)question;
+        return false;
+    }
 };
 
 // Runs `action`; a failure it throws is shown with its own text in a plain message box and

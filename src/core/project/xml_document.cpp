@@ -1,11 +1,15 @@
 #include "core/project/xml_document.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <pugixml.hpp>
+#include <string_view>
+#include <unordered_set>
+
 #include "core/project/error.h"
 #include "core/project/file_system.h"
-
-#include <pugixml.hpp>
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace kestrova {
 namespace {
@@ -24,6 +28,143 @@ std::string Position(const std::string& content, ptrdiff_t offset) {
     return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
+[[noreturn]] void NotValid(const std::string& path, const std::string& reason, const std::string& content,
+                           ptrdiff_t offset) {
+    throw Error("The file " + path + " is not valid XML: " + reason + " (" + Position(content, offset) + ").");
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// The encoding named by an XML declaration at the start of the text; empty when none is named.
+std::string DeclaredEncoding(const std::string& content) {
+    const size_t start = content.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    if (content.compare(start, 5, "<?xml") != 0) return {};
+    const size_t end = content.find("?>", start);
+    if (end == std::string::npos) return {};
+    const std::string declaration = content.substr(start, end - start);
+    size_t at = declaration.find("encoding");
+    if (at == std::string::npos) return {};
+    at = declaration.find_first_not_of(" \t\r\n", at + 8);
+    if (at == std::string::npos || declaration[at] != '=') return {};
+    at = declaration.find_first_not_of(" \t\r\n", at + 1);
+    if (at == std::string::npos || (declaration[at] != '"' && declaration[at] != '\'')) return {};
+    const size_t close = declaration.find(declaration[at], at + 1);
+    if (close == std::string::npos) return {};
+    return declaration.substr(at + 1, close - at - 1);
+}
+
+void AppendUtf8(std::string& out, unsigned code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// Single-byte text as UTF-8; Windows-1252 differs from ISO-8859-1 in 0x80..0x9F only (its five
+// unassigned bytes keep their Latin-1 meaning).
+std::string SingleByteToUtf8(const std::string& content, bool windows1252) {
+    static constexpr unsigned kWindows1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    std::string out;
+    out.reserve(content.size() + content.size() / 8);
+    for (const char c : content) {
+        const auto byte = static_cast<unsigned char>(c);
+        AppendUtf8(out, windows1252 && byte >= 0x80 && byte < 0xA0 ? kWindows1252[byte - 0x80] : byte);
+    }
+    return out;
+}
+
+// Offset of the first byte that does not belong to a well-formed UTF-8 sequence; npos when none.
+size_t InvalidUtf8(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        size_t length = 1;
+        unsigned code = byte, minimum = 0;
+        if (byte >= 0xC2 && byte <= 0xDF) {
+            length = 2, code = byte & 0x1F, minimum = 0x80;
+        } else if (byte >= 0xE0 && byte <= 0xEF) {
+            length = 3, code = byte & 0x0F, minimum = 0x800;
+        } else if (byte >= 0xF0 && byte <= 0xF4) {
+            length = 4, code = byte & 0x07, minimum = 0x10000;
+        } else if (byte >= 0x80) {
+            return i;
+        }
+        if (i + length > text.size()) return i;
+        for (size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return i;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return i;
+        i += length;
+    }
+    return std::string::npos;
+}
+
+// The file's text as UTF-8, by the encoding its declaration names (UTF-8 when it names none).
+std::string AsUtf8(const std::string& path, const std::string& content) {
+    const std::string encoding = DeclaredEncoding(content);
+    const std::string name = Lower(encoding);
+    if (name == "iso-8859-1" || name == "iso8859-1" || name == "iso_8859-1" || name == "latin1" || name == "latin-1" ||
+        name == "l1")
+        return SingleByteToUtf8(content, false);
+    if (name == "windows-1252" || name == "cp1252") return SingleByteToUtf8(content, true);
+    if (!name.empty() && name != "utf-8" && name != "utf8" && name != "us-ascii" && name != "ascii")
+        throw Error("The file " + path + " names the encoding '" + encoding +
+                    "', which cannot be read (UTF-8, ISO-8859-1 and Windows-1252 can).");
+    if (const size_t bad = InvalidUtf8(content); bad != std::string::npos)
+        NotValid(path, "a byte that is not UTF-8", content, static_cast<ptrdiff_t>(bad));
+    return content;
+}
+
+// Where an element's tag begins: its "<" (the parser gives the offset of its name).
+ptrdiff_t TagStart(const pugi::xml_node& element) { return std::max<ptrdiff_t>(0, element.offset_debug() - 1); }
+
+// A document holds one root element with nothing but blanks, comments and processing
+// instructions around it, and no element names an attribute twice.
+void RequireStrictForm(const std::string& path, const pugi::xml_document& document, const std::string& content) {
+    bool rootSeen = false;
+    for (const auto& node : document.children()) {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
+            const size_t text = content.find_first_not_of(" \t\r\n", static_cast<size_t>(node.offset_debug()));
+            NotValid(path, rootSeen ? "text after the root element" : "text before the root element", content,
+                     static_cast<ptrdiff_t>(text));
+        }
+        if (node.type() != pugi::node_element) continue;
+        if (rootSeen) NotValid(path, "a second root element", content, TagStart(node));
+        rootSeen = true;
+    }
+    std::unordered_set<std::string_view> names;
+    for (auto node = document.first_child(); node;) {
+        if (node.type() == pugi::node_element && node.first_attribute()) {
+            names.clear();
+            for (const auto& attribute : node.attributes())
+                if (!names.insert(attribute.name()).second)
+                    NotValid(path, std::string("the attribute '") + attribute.name() + "' appears twice", content,
+                             TagStart(node));
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling()) node = node.parent();
+        if (node) node = node.next_sibling();
+    }
+}
+
 // Loads the file; nothing when it does not exist. Throws Error when it cannot be read or parsed.
 std::optional<pugi::xml_node> Load(const std::string& path, pugi::xml_document& document) {
     struct stat info {};
@@ -32,11 +173,12 @@ std::optional<pugi::xml_node> Load(const std::string& path, pugi::xml_document& 
         if (error == ENOENT) return std::nullopt;
         throw Error("The file " + path + " cannot be read: " + SystemReason(error));
     }
-    const std::string content = ReadWholeFile(path, kMaxDocumentBytes);
-    const auto result = document.load_buffer(content.data(), content.size(), pugi::parse_default, pugi::encoding_utf8);
-    if (!result)
-        throw Error("The file " + path + " is not valid XML: " + result.description() + " (" +
-                    Position(content, result.offset) + ").");
+    const std::string content = AsUtf8(path, ReadWholeFile(path, kMaxDocumentBytes));
+    // Parsed as a fragment so that a second root or text beside the root is seen, then refused.
+    const auto result = document.load_buffer(content.data(), content.size(), pugi::parse_default | pugi::parse_fragment,
+                                             pugi::encoding_utf8);
+    if (!result) NotValid(path, result.description(), content, result.offset);
+    RequireStrictForm(path, document, content);
     const pugi::xml_node root = document.document_element();
     if (!root) throw Error("The file " + path + " holds no XML element.");
     return root;

@@ -11,9 +11,11 @@ namespace kestrova {
 //   row list      <Root><row A="..." B="..."/>...</Root>      cells are attributes
 //   value record  <Root><Name>text</Name>...</Root>          one element per setting
 //   value list    <Root><Item>text</Item>...</Root>          one element per value
-// Readers take the first top-level element as the root, whatever its name. A missing file
+// Readers take the one top-level element as the root, whatever its name. A missing file
 // reads as "no document" (std::nullopt); a file that does not parse throws Error with the
-// parser's reason and position.
+// parser's reason and position, and so does a second root element, text beside the root or an
+// attribute given twice. The encoding a declaration names (UTF-8, ISO-8859-1, Windows-1252) is
+// honoured; texts are UTF-8 in memory and in every written file.
 
 using NamedTexts = std::vector<std::pair<std::string, std::string>>;
 

@@ -90,6 +90,7 @@ TFKestrovaFirmWare::TFKestrovaFirmWare(const std::string& executableDirectory, D
         grid->addWidget(rows[i].main, i + 1, 1);
         if (rows[i].second) grid->addWidget(rows[i].second, i + 1, 2);
     }
+    setTabOrder(rows[6].main, link);  // Tab follows the steps: the link of Step 7 after "Update Device"
     Button(MainCommand::InfoReceive)->hide();
     Button(MainCommand::InfoSend)->hide();
 

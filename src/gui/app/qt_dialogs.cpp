@@ -61,6 +61,16 @@ void QtDialogs::ShowMessage(MessageKind kind, const std::string& text) {
     box.exec();
 }
 
+bool QtDialogs::AskYesNo(const std::string& question) {
+    QMessageBox box(ActiveWindow());
+    box.setWindowTitle(kApplicationTitle);
+    box.setIcon(QMessageBox::Question);
+    box.setText(QString::fromStdString(question));
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<std::string> QtDialogs::ChooseFolder(const std::string& caption, const std::string& root,
                                                    const std::string& preselected) {
     FolderBrowserDialog browser(QString::fromStdString(root), ActiveWindow());

@@ -14,6 +14,7 @@ public:
                                             const std::string& preselected) override;
     std::optional<std::string> ChooseOpenFile(const std::string& initialDirectory, const std::string& filter) override;
     std::optional<std::string> ChooseSaveFile(const std::string& initialDirectory, const std::string& filter) override;
+    bool AskYesNo(const std::string& question) override;
 };
 
 // "Desc (*.a)|*.a|Other (*.b)|*.b" as a Qt name filter list ("Desc (*.a);;Other (*.b)").

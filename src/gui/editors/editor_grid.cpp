@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QUndoStack>
 
 namespace kestrova {
 namespace {
@@ -104,6 +105,34 @@ private:
     QStringList entries_;
 };
 
+// One changed cell; the change is already shown when the step is recorded.
+class CellChange : public QUndoCommand {
+public:
+    CellChange(EditorGrid* grid, int row, int column, QString before, QString after)
+        : grid_(grid), row_(row), column_(column), before_(std::move(before)), after_(std::move(after)) {}
+
+    void undo() override { grid_->RestoreCell(row_, column_, before_); }
+    void redo() override {
+        if (!recorded_) {
+            recorded_ = true;
+            return;
+        }
+        grid_->RestoreCell(row_, column_, after_);
+    }
+
+private:
+    EditorGrid* grid_;
+    int row_, column_;
+    QString before_, after_;
+    bool recorded_ = false;
+};
+
+bool IsUndo(const QKeyEvent* event) { return event->key() == Qt::Key_Z && event->modifiers() == Qt::ControlModifier; }
+bool IsRedo(const QKeyEvent* event) {
+    return (event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier) ||
+           (event->key() == Qt::Key_Z && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier));
+}
+
 QTableWidgetItem* NewItem(const QString& text, Qt::ItemFlags flags) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(flags);
@@ -114,7 +143,8 @@ QTableWidgetItem* NewItem(const QString& text, Qt::ItemFlags flags) {
 
 EditorGrid::EditorGrid(TableLayout layout, QWidget* parent)
     : QTableWidget(static_cast<int>(layout.RowCount()), static_cast<int>(layout.columns.size()) + 1, parent),
-      layout_(std::move(layout)) {
+      layout_(std::move(layout)),
+      history_(new QUndoStack(this)) {
     setObjectName("grid");
     QStringList headings{QString::fromStdString(layout_.labelHeading)};
     for (const auto& column : layout_.columns) headings << QString::fromStdString(column.heading);
@@ -140,6 +170,7 @@ EditorGrid::EditorGrid(TableLayout layout, QWidget* parent)
     }
     SetRows({});
     FitColumns();
+    connect(this, &QTableWidget::itemChanged, this, &EditorGrid::RecordChange);
 }
 
 void EditorGrid::SetCell(int row, int column, const QString& text) {
@@ -161,11 +192,18 @@ void EditorGrid::SetCell(int row, int column, const QString& text) {
 
 void EditorGrid::SetRows(const std::vector<TableRow>& rows) {
     if (state() == EditingState) CommitOpenEditor();
+    restoring_ = true;
+    recorded_.assign(static_cast<size_t>(rowCount()), std::vector<QString>(static_cast<size_t>(columnCount())));
     for (int row = 0; row < rowCount(); ++row) {
         SetCell(row, 0, QString::fromStdString(layout_.rowLabels[static_cast<size_t>(row)]));
-        for (size_t column = 0; column < layout_.columns.size(); ++column)
-            SetCell(row, GridColumn(column), QString::fromStdString(CellText(rows, static_cast<size_t>(row), column)));
+        for (size_t column = 0; column < layout_.columns.size(); ++column) {
+            const QString text = QString::fromStdString(CellText(rows, static_cast<size_t>(row), column));
+            SetCell(row, GridColumn(column), text);
+            recorded_[static_cast<size_t>(row)][static_cast<size_t>(GridColumn(column))] = text;
+        }
     }
+    restoring_ = false;
+    history_->clear();
     clearSelection();
     setCurrentCell(0, GridColumn(0));
     scrollToTop();
@@ -180,6 +218,24 @@ std::vector<TableRow> EditorGrid::Rows() const {
     return rows;
 }
 
+void EditorGrid::RecordChange(QTableWidgetItem* cell) {
+    if (restoring_ || cell->column() == 0) return;
+    QString& recorded = recorded_[static_cast<size_t>(cell->row())][static_cast<size_t>(cell->column())];
+    if (cell->text() == recorded) return;
+    const QString before = recorded;
+    recorded = cell->text();
+    history_->push(new CellChange(this, cell->row(), cell->column(), before, recorded));
+}
+
+void EditorGrid::RestoreCell(int row, int column, const QString& text) {
+    if (state() == EditingState) CommitOpenEditor();
+    restoring_ = true;
+    item(row, column)->setText(text);
+    recorded_[static_cast<size_t>(row)][static_cast<size_t>(column)] = text;
+    restoring_ = false;
+    setCurrentCell(row, column);
+}
+
 void EditorGrid::CommitOpenEditor() {
     if (state() != EditingState) return;
     if (QWidget* editor = indexWidget(currentIndex())) {
@@ -189,13 +245,25 @@ void EditorGrid::CommitOpenEditor() {
 }
 
 void EditorGrid::keyPressEvent(QKeyEvent* event) {
+    if (state() != EditingState && (IsUndo(event) || IsRedo(event))) {
+        IsUndo(event) ? history_->undo() : history_->redo();
+        event->accept();
+        return;
+    }
     if (state() != EditingState && (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) &&
         event->modifiers() == Qt::NoModifier) {
+        std::vector<std::pair<QTableWidgetItem*, QString>> cleared;
         for (const auto& index : selectedIndexes()) {
             if (index.column() == 0) continue;
             const auto kind = layout_.columns[static_cast<size_t>(index.column() - 1)].kind;
             auto* cell = item(index.row(), index.column());
-            cell->setText(Text(ClearedCell(kind, cell->text().toStdString())));
+            const QString text = Text(ClearedCell(kind, cell->text().toStdString()));
+            if (text != cell->text()) cleared.emplace_back(cell, text);
+        }
+        if (!cleared.empty()) {  // one step, however many cells
+            history_->beginMacro("Delete");
+            for (const auto& [cell, text] : cleared) cell->setText(text);
+            history_->endMacro();
         }
         event->accept();
         return;

@@ -46,13 +46,14 @@ TableEditorWindow::TableEditorWindow(TableEditorModel model, ProjectContext& con
     setSizeGripEnabled(true);
 
     connect(okButton_, &QPushButton::clicked, this, &TableEditorWindow::OkClick);
-    connect(cancelButton_, &QPushButton::clicked, this, &TableEditorWindow::reject);
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { QDialog::reject(); });  // closes at once
 }
 
 bool TableEditorWindow::Reload() {
     std::vector<TableRow> rows;
     const bool loaded = LoadForShowing(dialogs_, [&] { rows = model_.load(context_.documents.*model_.document); });
     grid_->SetRows(loaded ? rows : std::vector<TableRow>{});
+    loadedRows_ = grid_->Rows();
     grid_->setFocus();
     return loaded;
 }
@@ -76,6 +77,11 @@ void TableEditorWindow::OkClick() {
     const auto rows = grid_->Rows();
     const std::string path = context_.documents.*model_.document;
     if (CommitEdits(dialogs_, model_.check(rows), [&] { model_.save(path, rows); })) accept();
+}
+
+void TableEditorWindow::reject() {
+    grid_->CommitOpenEditor();
+    if (MayDiscardEdits(dialogs_, grid_->Rows() != loadedRows_)) QDialog::reject();
 }
 
 }  // namespace kestrova

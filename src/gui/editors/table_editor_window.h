@@ -27,8 +27,8 @@ struct TableEditorModel {
 };
 
 // The common window of the list editors: the grid above "OK" and "Cancel". Every showing
-// reloads the document; OK writes it only when every check passes; Cancel and the close box
-// write nothing.
+// reloads the document; OK writes it only when every check passes; Cancel, Escape and the
+// close box write nothing (Escape and the close box ask first when the grid was changed).
 class TableEditorWindow : public QDialog {
     Q_OBJECT
 public:
@@ -46,6 +46,9 @@ public:
     // One more button, left of "OK", that runs `action` (a window's own command beside its grid).
     QPushButton* AddButton(const QString& text, const QString& objectName, std::function<void()> action);
 
+    // Escape and the close box: "Discard the changes?" when the grid differs from the document.
+    void reject() override;
+
 private:
     TableEditorModel model_;
     ProjectContext& context_;
@@ -53,6 +56,7 @@ private:
     EditorGrid* grid_;
     QPushButton* okButton_;
     QPushButton* cancelButton_;
+    std::vector<TableRow> loadedRows_;  // the grid as the document filled it
 };
 
 }  // namespace kestrova

@@ -1,8 +1,10 @@
 #include "core/device/termios_device.h"
 
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 
 #include <future>
+#include <tuple>
 
 #include "core/device/fake_comm_device.h"
 
@@ -46,6 +48,29 @@ TEST(TermiosDevice, SpeedWithoutAConstantReachesTheDriver) {
     EXPECT_EQ(cfgetospeed(&static_cast<const termios&>(pty.Settings())),
               static_cast<speed_t>(0010000));  // "other speed"
     EXPECT_NE(SetCustomSpeed(-1, 56000), 0);
+}
+
+TEST(TermiosDevice, CloseRestoresTheLineAsItWasFound) {
+    Pty pty;
+    const termios before = pty.Settings();
+    auto device = OpenTermiosDevice(pty.name);
+    CommControlBlock block;
+    ASSERT_EQ(device->GetState(block), 0);
+    block.baudRate = 56000;  // no termios constant
+    block.byteSize = 7;
+    ASSERT_EQ(device->SetState(block), 0);
+    device.reset();
+    const termios after = pty.Settings();
+    EXPECT_EQ(std::tie(after.c_iflag, after.c_oflag, after.c_cflag, after.c_lflag),
+              std::tie(before.c_iflag, before.c_oflag, before.c_cflag, before.c_lflag));
+}
+
+TEST(TermiosDevice, ALineAnotherProgramHoldsExclusivelyIsRefusedEvenToRoot) {
+    Pty pty;
+    ASSERT_EQ(::ioctl(pty.slave, TIOCEXCL), 0);
+    EXPECT_THROW(OpenTermiosDevice(pty.name), ECommError);
+    ASSERT_EQ(::ioctl(pty.slave, TIOCNXCL), 0);
+    EXPECT_NO_THROW(OpenTermiosDevice(pty.name));
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ TEST(LoadForShowing, AnUnreadableDocumentIsReportedAndTheEditorStaysClosed) {
     RecordingDialogs dialogs;
     EXPECT_FALSE(LoadForShowing(dialogs, [] { throw Error("The file x is not valid XML"); }));
     EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"The file x is not valid XML"}));
+    EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
     EXPECT_TRUE(LoadForShowing(dialogs, [] {}));
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }

@@ -90,12 +90,21 @@ TEST(BankImage, RequiredValuesAndTheBankSizeStopTheBuild) {
     EXPECT_NE(BuildError(project).find("Can_Baud"), std::string::npos);
     project.WritePargen();
     project.WriteReceive({"DataPage=\"0\" PGN=\"1\" SA=\"\" TP=\"Y\" TP_NByte=\"5\" Delete=\"N\" Mnemonic=\"\""});
-    EXPECT_EQ(BuildError(project), "'' is not a valid integer value");
+    EXPECT_EQ(BuildError(project), "Receive_Frame.xml, row 1, SA: '' is not a valid integer value");
     project.WriteReceive({"DataPage=\"0\" PGN=\"1\" SA=\"0\" TP=\"N\" Mnemonic=\"\""});
     EXPECT_NE(BuildError(project).find("Delete"), std::string::npos);
     project.WriteReceive({OutputProject::Normal()});
     project.WriteTimers({"100", "1 s"});
-    EXPECT_EQ(BuildError(project), "'1 s' is not a valid integer value");
+    EXPECT_EQ(BuildError(project), "TimerDef.xml, row 2: '1 s' is not a valid integer value");
+    project.WriteTimers({});
+    WriteText(project.context().documents.sendFrame,
+              "<S><row Priority=\"6\" DataPage=\"0\" PGN=\"1\" SA=\"1\" Mnemonic=\"\"/>"
+              "<row Priority=\"6\" DataPage=\"0\" PGN=\"0x1G\" SA=\"1\" Mnemonic=\"\"/></S>");
+    EXPECT_EQ(BuildError(project), "Send_Frame.xml, row 2, PGN: '0x1G' is not a valid integer value");
+    project.WriteSend(0);
+    WriteText(project.context().documents.pargen, "<Par_Gen><Can_Baud>5</Can_Baud><Can_Type>one</Can_Type></Par_Gen>");
+    EXPECT_EQ(BuildError(project), "pargen.xml, Can_Type: 'one' is not a valid integer value");
+    project.WritePargen();
     WriteText(project.context().documents.timerDef, "<Timers><Timer>100</Timer>");
     EXPECT_NE(BuildError(project).find("TimerDef.xml"), std::string::npos);
     // A project larger than the gateway's bank is refused, never truncated.

@@ -78,6 +78,40 @@ TEST(RowListDocument, BrokenFileIsReportedWithTheParsersReasonAndPosition) {
     EXPECT_THROW(ReadRowList(path), Error);
 }
 
+TEST(RowListDocument, SecondRootTextBesideTheRootRepeatedAttributesAndStrayBytesAreNotValidXml) {
+    TempDir dir;
+    const auto path = dir / "Receive_Frame.xml";
+    const std::pair<std::string, std::string> cases[] = {
+        {"<A><row X=\"1\"/></A>\n<B><row X=\"2\"/></B>", "a second root element (line 2, column 1)"},
+        {"<A><row X=\"1\"/></A>\n\n  tail", "text after the root element (line 3, column 3)"},
+        {"<A>\n<row X=\"1\" Y=\"2\" X=\"3\"/></A>", "the attribute 'X' appears twice (line 2, column 1)"},
+        {"<A>\n<row T=\"\xB0\"/></A>", "a byte that is not UTF-8 (line 2, column 9)"},
+    };
+    for (const auto& [content, reason] : cases) {
+        WriteText(path, content);
+        EXPECT_EQ(ErrorText([&] { ReadRowList(path); }), "The file " + path + " is not valid XML: " + reason + ".");
+    }
+    WriteText(path, "<A><row X=\"1\"/></A>\n \t\n<!-- end -->\n");
+    EXPECT_EQ(ReadRowList(path)->rows.size(), 1u);
+}
+
+TEST(RowListDocument, DeclaredEncodingIsHonouredAndWritingIsUtf8) {
+    TempDir dir;
+    const auto path = dir / "list.xml";
+    const std::string cases[][3] = {{"ISO-8859-1", "\xB0\xE4", "\xC2\xB0\xC3\xA4"},
+                                    {"windows-1252", "\x80\x9F\xB0", "\xE2\x82\xAC\xC5\xB8\xC2\xB0"},
+                                    {"UTF-8", "\xC2\xB0", "\xC2\xB0"}};
+    for (const auto& [encoding, bytes, expected] : cases) {
+        WriteText(path, "<?xml version=\"1.0\" encoding='" + encoding + "'?><R><row T=\"" + bytes + "\"/></R>");
+        const auto list = ReadRowList(path);
+        ASSERT_TRUE(list) << encoding;
+        WriteRowList(path, list->rootName, {list->rows[0].Attributes()});
+        EXPECT_EQ(ReadText(path), "<R><row T=\"" + expected + "\"/></R>") << encoding;
+    }
+    WriteText(path, "<?xml version=\"1.0\" encoding=\"UTF-16\"?><R/>");
+    EXPECT_NE(ErrorText([&] { ReadRowList(path); }).find("'UTF-16', which cannot be read"), std::string::npos);
+}
+
 TEST(RowListDocument, PipesAndOversizeFilesAreRefusedNotRead) {
     TempDir dir;
     const auto pipe = dir / "Receive_Frame.xml";

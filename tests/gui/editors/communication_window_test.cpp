@@ -142,6 +142,7 @@ private slots:
         QVERIFY(!window.isVisible());
         QCOMPARE(editor.LastMessage(),
                  "The element 'Can_Send_Data' is missing in " + editor.context.documents.pargen + ".");
+        QCOMPARE(editor.dialogs.messages.back().kind, MessageKind::Error);
     }
 };
 

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
+#include <functional>
 
 #include "grid_typing.h"
 
@@ -116,6 +117,42 @@ private slots:
         QCOMPARE(CellAt(&grid, 1, 2), QString("On Timer T10"));
         TypeInCell(&grid, 2, 2, "Free");
         QCOMPARE(CellAt(&grid, 2, 2), QString("Free"));
+    }
+
+    void EveryEditIsUndoneAndRedoneStepByStep() {
+        EditorGrid grid(Layout());
+        grid.SetRows({{"1", "Y", "Data Change", "a"}, {"0", "N", "", "b"}});
+        std::vector<std::vector<TableRow>> states{grid.Rows()};
+        const std::function<void()> edits[] = {
+            [&] { TypeInCell(&grid, 0, 3, "EEC1"); },
+            [&] { KeyOnCell(&grid, 1, 1, Qt::Key_Space); },
+            [&] {  // a pick-list choice
+                KeyOnCell(&grid, 2, 2, Qt::Key_F2);
+                qobject_cast<QComboBox*>(grid.indexWidget(grid.currentIndex()))->setCurrentIndex(1);
+                grid.CommitOpenEditor();
+            },
+            [&] {  // the whole grid emptied at one go
+                QTest::keyClick(&grid, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClick(&grid, Qt::Key_Backspace);
+            },
+        };
+        for (const auto& edit : edits) {
+            edit();
+            states.push_back(grid.Rows());
+        }
+        for (size_t step = states.size() - 1; step > 0; --step) {
+            QTest::keyClick(&grid, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(grid.Rows(), states[step - 1]);
+        }
+        for (size_t step = 1; step < states.size(); ++step) {
+            QTest::keyClick(&grid, step % 2 ? Qt::Key_Y : Qt::Key_Z,
+                            step % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
+            QCOMPARE(grid.Rows(), states[step]);
+        }
+        QCOMPARE(states.back()[0], (TableRow{"", "N", "", ""}));
+        grid.SetRows({{"7"}});  // a shown document starts a fresh history
+        QTest::keyClick(&grid, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(grid.Rows()[0], (TableRow{"7", "", "", ""}));
     }
 
     void ColumnsAreWideEnoughForTheirHeadingsAndEntries() {

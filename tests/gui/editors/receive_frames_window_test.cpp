@@ -99,6 +99,7 @@ private slots:
         QVERIFY(!editor.window.isVisible());
         QCOMPARE(editor.dialogs.messages.size(), size_t{1});
         QVERIFY(editor.LastMessage().find("holds 31 frames") != std::string::npos);
+        QCOMPARE(editor.dialogs.messages[0].kind, MessageKind::Error);
     }
 };
 

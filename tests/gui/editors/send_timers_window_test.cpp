@@ -83,6 +83,32 @@ private slots:
                  std::string("<Timers><Timer>100</Timer><Timer>200</Timer></Timers>"));
     }
 
+    void EscapeAndTheCloseBoxAskBeforeDroppingChangesCancelDoesNot() {
+        Editor editor;
+        auto& window = editor.window;
+        const auto openAndType = [&](bool undo) {
+            QVERIFY(window.Reload());
+            window.show();
+            TypeInCell(window.Grid(), 0, 0, "5");
+            if (undo) QTest::keyClick(window.Grid(), Qt::Key_Z, Qt::ControlModifier);
+        };
+        openAndType(true);  // changed back: closes at once
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
+        openAndType(false);
+        editor.dialogs.yesNoAnswers = {false, true};
+        QTest::keyClick(&window, Qt::Key_Escape);  // No: the window and the typing stay
+        QVERIFY(window.isVisible());
+        QCOMPARE(CellAt(window.Grid(), 0, 0), QString("5"));
+        window.close();
+        QVERIFY(!window.isVisible());
+        openAndType(false);
+        window.findChild<QPushButton*>("cancelButton")->click();
+        QVERIFY(!window.isVisible());
+        QCOMPARE(editor.dialogs.questions, std::vector<std::string>(2, "Discard the changes?"));
+        QVERIFY(!FileExists(editor.context.documents.timerDef));
+    }
+
     void AFailedWriteIsShownWithItsReasonAndTheWindowStaysOpen() {
         Editor editor;
         editor.context = ContextIn(editor.dir / "missing-directory");
