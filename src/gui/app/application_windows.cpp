@@ -4,6 +4,8 @@
 #include "core/project/file_system.h"
 #include "gui/app/main_window.h"
 #include "gui/app/qt_dialogs.h"
+#include "gui/canopen/emcy_word_window.h"
+#include "gui/canopen/stored_pdo_window.h"
 #include "gui/device/update_device_window.h"
 #include "gui/editors/communication_window.h"
 #include "gui/editors/receive_frames_window.h"
@@ -26,6 +28,8 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     saveproj = new TFsaveproj(context, dialogs, owner);
     pargen = new TFpargen(context, dialogs, owner);
     pdo = new TFpdo(context, dialogs, owner);
+    wemcy = new TFWemcy(context, dialogs, owner);
+    infopdo = new TFInfopdo(context, dialogs, owner);
     setVar = new TFSetVar(context, dialogs, owner);
     setPdo = new TFSetPdo(context, dialogs, owner);
     bootSer = new TFBootSer(context, dialogs, owner);
@@ -35,6 +39,8 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     main->Bind(MainCommand::ReceiveFrames, [this] { setVar->ShowModal(); });
     main->Bind(MainCommand::SendFrames, [this] { setPdo->ShowModal(); });
     main->Bind(MainCommand::SendTimer, [this] { pdo->ShowModal(); });
+    main->Bind(MainCommand::EmcyWord, [this] { wemcy->ShowModal(); });
+    main->Bind(MainCommand::StorePdo, [this] { infopdo->ShowModal(); });
     main->Bind(MainCommand::GsdFile, [&context, &dialogs] { RunGsdCommand(context, dialogs); });
     main->Bind(MainCommand::UpdateDevice, [this, &context, &dialogs] {
         if (PrepareDeviceUpdate(context, dialogs)) bootSer->ShowModal();
@@ -44,6 +50,8 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     openers["TFpdo"] = [this] { pdo->ShowModal(); };
     openers["TFSetVar"] = [this] { setVar->ShowModal(); };
     openers["TFSetPdo"] = [this] { setPdo->ShowModal(); };
+    openers["TFWemcy"] = [this] { wemcy->ShowModal(); };
+    openers["TFInfopdo"] = [this] { infopdo->ShowModal(); };
     openers["TFBootSer"] = [this] { bootSer->ShowModal(); };
 }
 

@@ -16,6 +16,8 @@ class TFpargen;
 class TFpdo;
 class TFSetVar;
 class TFSetPdo;
+class TFWemcy;
+class TFInfopdo;
 class TFBootSer;
 
 // Every window of the program, created once at start in a fixed order (the main window
@@ -29,6 +31,8 @@ struct ApplicationWindows {
     TFsaveproj* saveproj = nullptr;
     TFpargen* pargen = nullptr;
     TFpdo* pdo = nullptr;
+    TFWemcy* wemcy = nullptr;
+    TFInfopdo* infopdo = nullptr;
     TFSetVar* setVar = nullptr;
     TFSetPdo* setPdo = nullptr;
     TFBootSer* bootSer = nullptr;
