@@ -7,7 +7,9 @@
 #include "cli_support.h"
 #include "core/canopen/csv_export.h"
 #include "core/canopen/emcy_translation.h"
+#include "core/canopen/emcy_word.h"
 #include "core/canopen/sdo_access.h"
+#include "core/canopen/stored_pdo.h"
 #include "core/project/project_context.h"
 
 namespace kestrova::cli {
@@ -79,11 +81,56 @@ int RunEmcy(const ProjectContext& context, const CanopenRequest& request, Consol
     return kDone;
 }
 
+int RunEmcyWord(const ProjectContext& context, const CanopenRequest& request, ConsoleDialogs& dialogs) {
+    const std::string& path = context.documents.emcyWord;
+    EmcyWordLoad load = LoadEmcyWords(path);
+    if (load.message) {
+        dialogs.ShowMessage(MessageKind::Plain, *load.message);
+        if (*load.message != kEmcyWordNotFound) return kRefused;  // a missing document opens empty
+    }
+    if (request.workbook && !ImportEmcyWords(dialogs, *request.workbook, load.pages)) return kRefused;
+    for (CanSide side : kCanSides)
+        std::printf("side %s: %zu words\n", side == CanSide::A ? "A" : "B", load.pages.Side(side).size());
+    if (request.save) {
+        if (!RunGuarded(dialogs, [&] { SaveEmcyWords(path, load.pages); })) return kRefused;
+        std::printf("written %s\n", path.c_str());
+    }
+    if (request.exportCsv) {
+        const std::vector<CsvLine> lines = EmcyWordExportLines(load.pages);
+        WriteCsvExport(context, kEmcyWordSheet, lines);
+        ReportExport(context, kEmcyWordSheet, lines.size());
+    }
+    return kDone;
+}
+
+int RunStoredPdo(const ProjectContext& context, const CanopenRequest& request, ConsoleDialogs& dialogs) {
+    StoredPdoLoad load = LoadStoredPdos(context);
+    for (const std::string& message : load.messages) dialogs.ShowMessage(MessageKind::Plain, message);
+    if (load.readFailed) return kRefused;  // missing documents open empty
+    if (request.workbook && !ImportStoredPdos(dialogs, *request.workbook, load.pages)) return kRefused;
+    for (CanSide side : kCanSides) {
+        size_t sdos = 0;
+        for (const TClPdo& pdo : load.pages.Side(side).pdos) sdos += pdo.sdos.size();
+        std::printf("side %s: %zu PDOs, %zu SDOs\n", side == CanSide::A ? "A" : "B", load.pages.Side(side).pdos.size(),
+                    sdos);
+    }
+    if (request.save) {
+        if (!RunGuarded(dialogs, [&] { SaveStoredPdos(context.documents.sdoPdo, load.pages); })) return kRefused;
+        std::printf("written %s\n", context.documents.sdoPdo.c_str());
+    }
+    if (request.exportCsv) {
+        const std::vector<CsvLine> lines = StoredPdoExportLines(load.pages);
+        WriteCsvExport(context, kSdoPdoSheet, lines);
+        ReportExport(context, kSdoPdoSheet, lines.size());
+    }
+    return kDone;
+}
+
 const CanopenKind kKinds[] = {
     {"sdo", "TFsdo", RunSdo},
     {"emcy", "TFemcy", RunEmcy},
-    {"emcyword", "TFWemcy", nullptr},  // not yet: the EMCY word definition
-    {"pdo", "TFInfopdo", nullptr},     // not yet: the stored PDO definition
+    {"emcyword", "TFWemcy", RunEmcyWord},
+    {"pdo", "TFInfopdo", RunStoredPdo},
 };
 
 int RunCanopen(const std::vector<std::string>& arguments) {
