@@ -4,6 +4,8 @@
 #include "core/project/file_system.h"
 #include "gui/app/main_window.h"
 #include "gui/app/qt_dialogs.h"
+#include "gui/canopen/emcy_translation_window.h"
+#include "gui/canopen/sdo_access_window.h"
 #include "gui/canopen/emcy_word_window.h"
 #include "gui/canopen/stored_pdo_window.h"
 #include "gui/device/update_device_window.h"
@@ -27,7 +29,9 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
 
     saveproj = new TFsaveproj(context, dialogs, owner);
     pargen = new TFpargen(context, dialogs, owner);
+    sdo = new TFsdo(context, dialogs, owner);
     pdo = new TFpdo(context, dialogs, owner);
+    emcy = new TFemcy(context, dialogs, owner);
     wemcy = new TFWemcy(context, dialogs, owner);
     infopdo = new TFInfopdo(context, dialogs, owner);
     setVar = new TFSetVar(context, dialogs, owner);
@@ -41,6 +45,7 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     main->Bind(MainCommand::SendTimer, [this] { pdo->ShowModal(); });
     main->Bind(MainCommand::EmcyWord, [this] { wemcy->ShowModal(); });
     main->Bind(MainCommand::StorePdo, [this] { infopdo->ShowModal(); });
+    main->Bind(MainCommand::TraslateEmcy, [this] { emcy->ShowModal(); });
     main->Bind(MainCommand::GsdFile, [&context, &dialogs] { RunGsdCommand(context, dialogs); });
     main->Bind(MainCommand::UpdateDevice, [this, &context, &dialogs] {
         if (PrepareDeviceUpdate(context, dialogs)) bootSer->ShowModal();
@@ -48,6 +53,8 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
 
     openers["TFpargen"] = [this] { pargen->ShowModal(); };
     openers["TFpdo"] = [this] { pdo->ShowModal(); };
+    openers["TFsdo"] = [this] { sdo->ShowModal(); };
+    openers["TFemcy"] = [this] { emcy->ShowModal(); };
     openers["TFSetVar"] = [this] { setVar->ShowModal(); };
     openers["TFSetPdo"] = [this] { setPdo->ShowModal(); };
     openers["TFWemcy"] = [this] { wemcy->ShowModal(); };

@@ -13,7 +13,9 @@ namespace kestrova {
 class TFKestrovaFirmWare;
 class TFsaveproj;
 class TFpargen;
+class TFsdo;
 class TFpdo;
+class TFemcy;
 class TFSetVar;
 class TFSetPdo;
 class TFWemcy;
@@ -30,7 +32,9 @@ struct ApplicationWindows {
     // Owned by the main window, in the order of their creation.
     TFsaveproj* saveproj = nullptr;
     TFpargen* pargen = nullptr;
+    TFsdo* sdo = nullptr;
     TFpdo* pdo = nullptr;
+    TFemcy* emcy = nullptr;
     TFWemcy* wemcy = nullptr;
     TFInfopdo* infopdo = nullptr;
     TFSetVar* setVar = nullptr;
