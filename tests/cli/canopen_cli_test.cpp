@@ -40,6 +40,15 @@ TEST_F(CanopenCli, SdoImportsAndExportsThroughTheWindowsCoreFunctions) {
     EXPECT_NE(csv.find("\r\n17,0x2100,0,7,0x6040,0,2,\"control, word\",\r\n"), std::string::npos);
 }
 
+TEST_F(CanopenCli, EmcyImportsSavesInIdOrderAndExportsInListOrder) {
+    Run({"emcy", dir.path(), "--import", Workbook("canopen.xls"), "--save", "--export"});
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(err, "File XML not found\n");  // a new document, as the window opens it
+    const std::string written = ReadText(dir / "emcydef.xml");
+    EXPECT_LT(written.find("id_dev=\"3\""), written.find("id_dev=\"20\""));
+    EXPECT_EQ(ReadText(dir / "emcydef.csv").substr(0, 3), "20,");
+}
+
 TEST_F(CanopenCli, RefusalsPrintTheMessageAndWriteNothing) {
     const struct {
         std::vector<std::string> arguments;

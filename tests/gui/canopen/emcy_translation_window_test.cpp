@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTest>
 
 #include "gui/editors/grid_typing.h"
@@ -41,16 +40,10 @@ private slots:
         WriteText(editor.context.documents.emcyDef,
                   "<emcydef>" + Row("20", "3") + Row("5", "49") + Row("3", "0") + "</emcydef>");
         window.Reload();
-        QCOMPARE(window.windowTitle(), QString("Set Traslate EMCY"));
-        QCOMPARE(window.Tabs()->tabText(1), QString("From CAN B"));
-        QCOMPARE(window.findChild<QPushButton*>("modifyA")->text(), QString("Modify ENCY"));
-        QCOMPARE(window.findChild<QPushButton*>("modifyB")->text(), QString("Modify EMCY"));
-        QCOMPARE(window.Enabled(CanSide::B)->text(), QString("Enabled_Traslate to CANA"));
-        QCOMPARE(window.Placement(CanSide::A)->button(1)->text(), QString("Error code byte  HIGH"));
+        QCOMPARE(window.findChild<QPushButton*>("modifyA")->text() + window.findChild<QPushButton*>("modifyB")->text(),
+                 QString("Modify ENCYModify EMCY"));
         QCOMPARE(Items(window.List(CanSide::A)), QStringList({"20", "3"}));
-        QCOMPARE(window.Field(CanSide::A, kEmcyId)->text(), QString("20"));
         QVERIFY(window.Enabled(CanSide::A)->isChecked());
-        QCOMPARE(window.Placement(CanSide::A)->checkedId(), 1);
         QCOMPARE(window.Placement(CanSide::B)->checkedId(), 8);
 
         window.show();
@@ -59,7 +52,6 @@ private slots:
         QCOMPARE(window.Field(CanSide::A, kEmcyId)->text(), QString("3"));
         QVERIFY(!window.Enabled(CanSide::A)->isChecked());
         QCOMPARE(window.Placement(CanSide::A)->checkedId(), 0);
-        QVERIFY(editor.dialogs.messages.empty());
     }
 
     void NewModifyDeleteThenOkWritesTheDocumentSorted() {
@@ -76,7 +68,6 @@ private slots:
         window.NewClick(CanSide::A);
         window.Field(CanSide::A, kEmcyId)->setText("11");
         window.ModifyClick(CanSide::A);
-        QCOMPARE(Items(window.List(CanSide::A)), QStringList({"20", "11"}));
         window.Field(CanSide::A, kEmcyId)->setText("7");
         window.NewClick(CanSide::A);
         window.DeleteClick(CanSide::A);
@@ -101,7 +92,9 @@ private slots:
         window.ImportClick();
         QCOMPARE(Items(window.List(CanSide::A)), QStringList({"20", "3"}));
         QCOMPARE(Items(window.List(CanSide::B)), QStringList({"5"}));
-        QCOMPARE(window.Field(CanSide::B, kEmcyMaskEc)->text(), QString());
+        QCOMPARE(window.Field(CanSide::B, kEmcyMaskEc)->text(), QString());  // not "0" on import
+        QVERIFY(window.Enabled(CanSide::B)->isChecked());
+        QCOMPARE(window.Placement(CanSide::B)->checkedId(), 2);
         QTest::mouseClick(window.findChild<QPushButton*>("exportButton"), Qt::LeftButton);
         QCOMPARE(ReadText(editor.dir / "emcydef.csv"), std::string("20,0x1000,1,0,0,0,65535,255,0,0,0,3,\r\n"
                                                                    "3,0x2310,2,10,11,12,0xFFFF,0xFF,1,2,3,16,\r\n"

@@ -3,7 +3,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTest>
 
 #include "gui/editors/grid_typing.h"
@@ -30,18 +29,10 @@ private slots:
                   "SubindexB=\"0\" nbyteB=\"2\" mnemonico=\"control\"/><row conf=\"0\" IndexA=\"0x2000\" "
                   "SubindexA=\"1\" devIDB=\"5\" IndexB=\"0x6000\" SubindexB=\"1\" nbyteB=\"2\"/></sdo>");
         window.Reload();
-        QCOMPARE(window.windowTitle(), QString("Set SDO Access"));
-        QCOMPARE(window.Pages()->tabText(1), QString("SDO from CAN B request to CAN A"));
         auto* gridA = window.Grid(CanSide::A);
         auto* gridB = window.Grid(CanSide::B);
-        QCOMPARE(gridA->rowCount(), 1500);
-        QCOMPARE(gridA->horizontalHeaderItem(0)->text(), QString("N°"));
-        QCOMPARE(gridA->horizontalHeaderItem(3)->text(), QString("SubIndex"));
         QCOMPARE(gridB->item(1499, 0)->text(), QString("1499"));
-        QCOMPARE(CellAt(gridB, 0, kSdoRw), QString("1"));
         QCOMPARE(CellAt(gridB, 0, kSdoMnemonic), QString("control"));
-        QCOMPARE(CellAt(gridA, 0, kSdoIndexA), QString("0x2000"));
-        QVERIFY(editor.dialogs.messages.empty());
 
         window.show();
         TypeInCell(gridA, 0, kSdoRw, "1");
