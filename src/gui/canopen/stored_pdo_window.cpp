@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -135,12 +136,16 @@ QWidget* TFInfopdo::MakePage(CanSide side) {
     layout->addLayout(pdoColumn);
     layout->addLayout(right);
 
-    connect(controls.pdoList, &QListWidget::currentRowChanged, this, [this, side](int row) {
-        if (!filling_ && row >= 0) PdoClick(side, row);
-    });
-    connect(controls.sdoList, &QListWidget::currentRowChanged, this, [this, side](int row) {
-        if (!filling_ && row >= 0) SdoClick(side, row);
-    });
+    // A mouse click, also on the item already current (shown afresh), or a move by the keyboard.
+    for (QListWidget* list : {controls.pdoList, controls.sdoList}) {
+        const auto handler = list == controls.pdoList ? &TFInfopdo::PdoClick : &TFInfopdo::SdoClick;
+        connect(list, &QListWidget::currentRowChanged, this, [this, side, handler](int row) {
+            const bool byMouse = QGuiApplication::mouseButtons() != Qt::NoButton;  // the click follows
+            if (!filling_ && !byMouse && row >= 0) (this->*handler)(side, row);
+        });
+        connect(list, &QListWidget::itemClicked, this,
+                [this, side, handler, list](QListWidgetItem* item) { (this->*handler)(side, list->row(item)); });
+    }
     return page;
 }
 

@@ -38,7 +38,7 @@ private slots:
                   "<row cobid=\"0x183\" en_bypass=\"0\"/></r>");
         WriteText(project.context.documents.sdoPdo,
                   "<sdopdo><row index=\"4096\" subindex=\"2\" nrpdo=\"2\" poscomp=\"56\"/>"
-                  "<row index=\"8192\" subindex=\"1\" nrpdo=\"2\" poscomp=\"1\"/></sdopdo>");
+                  "<row index=\"8192\" subindex=\"1\" nrpdo=\"2\" poscomp=\"bad\"/></sdopdo>");
         window.Reload();
         QVERIFY(project.dialogs.messages.empty());
         QCOMPARE(window.windowTitle(), QString("Define Store PDO"));
@@ -49,9 +49,16 @@ private slots:
         QCOMPARE(Find<QListWidget>(window, "pdoList", "B")->count(), 1);
         QCOMPARE(sdos->count(), 0);
 
-        pdos->setCurrentRow(1);
+        window.show();
+        const auto click = [](QListWidget* list, int row) {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+        };
+        click(pdos, 1);
         QCOMPARE(sdos->count(), 2);
         QCOMPARE(sdos->item(1)->text(), QString("Sdo1"));
+        click(sdos, 1);  // its byte selection is no integer: reported once
+        QCOMPARE(project.dialogs.Texts(), std::vector<std::string>{"'bad' is not a valid integer value"});
+        project.dialogs.messages.clear();
         sdos->setCurrentRow(0);
         QCOMPARE(Find(window, "indexEdit")->text(), QString("4096"));
         QCOMPARE(Find<QButtonGroup>(window, "highGroup")->checkedId(), 3);
