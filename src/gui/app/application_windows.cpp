@@ -6,6 +6,10 @@
 #include "gui/app/main_window.h"
 #include "gui/app/qt_dialogs.h"
 #include "gui/device/firmware_composer_window.h"
+#include "gui/canopen/emcy_translation_window.h"
+#include "gui/canopen/emcy_word_window.h"
+#include "gui/canopen/sdo_access_window.h"
+#include "gui/canopen/stored_pdo_window.h"
 #include "gui/device/update_device_window.h"
 #include "gui/editors/communication_window.h"
 #include "gui/editors/receive_frames_window.h"
@@ -32,7 +36,11 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     saveproj = new TFsaveproj(context, dialogs, owner);
     modifyFileSx = new TFModifyFileSx(context, dialogs, owner);
     pargen = new TFpargen(context, dialogs, owner);
+    sdo = new TFsdo(context, dialogs, owner);
     pdo = new TFpdo(context, dialogs, owner);
+    emcy = new TFemcy(context, dialogs, owner);
+    wemcy = new TFWemcy(context, dialogs, owner);
+    infopdo = new TFInfopdo(context, dialogs, owner);
     setVar = new TFSetVar(context, dialogs, owner);
     setPdo = new TFSetPdo(context, dialogs, owner);
     recInfo = new TF_Rec_Info(context, dialogs, owner);
@@ -46,6 +54,9 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     main->Bind(MainCommand::SendTimer, [this] { pdo->ShowModal(); });
     main->Bind(MainCommand::InfoReceive, [this] { recInfo->ShowModal(); });
     main->Bind(MainCommand::InfoSend, [this] { senInfo->ShowModal(); });
+    main->Bind(MainCommand::EmcyWord, [this] { wemcy->ShowModal(); });
+    main->Bind(MainCommand::StorePdo, [this] { infopdo->ShowModal(); });
+    main->Bind(MainCommand::TraslateEmcy, [this] { emcy->ShowModal(); });
     main->Bind(MainCommand::GsdFile, [&context, &dialogs] { RunGsdCommand(context, dialogs); });
     main->Bind(MainCommand::UpdateDevice, [this, &context, &dialogs] {
         if (PrepareDeviceUpdate(context, dialogs)) bootSer->ShowModal();
@@ -53,10 +64,14 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
 
     openers["TFpargen"] = [this] { pargen->ShowModal(); };
     openers["TFpdo"] = [this] { pdo->ShowModal(); };
+    openers["TFsdo"] = [this] { sdo->ShowModal(); };
+    openers["TFemcy"] = [this] { emcy->ShowModal(); };
     openers["TFSetVar"] = [this] { setVar->ShowModal(); };
     openers["TFSetPdo"] = [this] { setPdo->ShowModal(); };
     openers["TF_Rec_Info"] = [this] { recInfo->ShowModal(); };
     openers["TF_Sen_Info"] = [this] { senInfo->ShowModal(); };
+    openers["TFWemcy"] = [this] { wemcy->ShowModal(); };
+    openers["TFInfopdo"] = [this] { infopdo->ShowModal(); };
     openers["TFBootSer"] = [this] { bootSer->ShowModal(); };
     openers["TFModifyFileSx"] = [this] { modifyFileSx->ShowModal(); };
 }

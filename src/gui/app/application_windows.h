@@ -13,11 +13,15 @@ namespace kestrova {
 class TFKestrovaFirmWare;
 class TFsaveproj;
 class TFpargen;
+class TFsdo;
 class TFpdo;
+class TFemcy;
 class TFSetVar;
 class TFSetPdo;
 class TF_Rec_Info;
 class TF_Sen_Info;
+class TFWemcy;
+class TFInfopdo;
 class TFBootSer;
 class TFModifyFileSx;
 
@@ -33,7 +37,11 @@ struct ApplicationWindows {
     TFsaveproj* saveproj = nullptr;
     TFModifyFileSx* modifyFileSx = nullptr;
     TFpargen* pargen = nullptr;
+    TFsdo* sdo = nullptr;
     TFpdo* pdo = nullptr;
+    TFemcy* emcy = nullptr;
+    TFWemcy* wemcy = nullptr;
+    TFInfopdo* infopdo = nullptr;
     TFSetVar* setVar = nullptr;
     TFSetPdo* setPdo = nullptr;
     TF_Rec_Info* recInfo = nullptr;
