@@ -42,7 +42,7 @@ TEST_F(VerifyImage, UnreadableImageOrProjectStops) {
                                                 "(the end of the header)");
     SetUp();
     WriteText(project.context().documents.timerDef, "<Timers><Timer>x</Timer></Timers>");
-    EXPECT_EQ(ErrorText([&] { Verify(); }), "'x' is not a valid integer value");
+    EXPECT_EQ(ErrorText([&] { Verify(); }), "TimerDef.xml, row 1: 'x' is not a valid integer value");
 }
 
 TEST(VerifyGsd, SameLayoutIsConsistentAnotherLayoutIsNamed) {
