@@ -112,7 +112,7 @@ void ImportDbcIntoEditor(TableEditorWindow& editor, FrameList list, const Projec
         dialogs.ShowMessage(MessageKind::Error, NoRoomMessage(list, grid->Layout(), table, rows.size()));
         return;
     }
-    grid->SetRows(table);
+    grid->EditRows(table, "Import DBC");
 }
 
 }  // namespace kestrova

@@ -209,6 +209,18 @@ void EditorGrid::SetRows(const std::vector<TableRow>& rows) {
     scrollToTop();
 }
 
+void EditorGrid::EditRows(const std::vector<TableRow>& rows, const QString& stepName) {
+    CommitOpenEditor();
+    history_->beginMacro(stepName);
+    for (int row = 0; row < rowCount(); ++row)
+        for (size_t column = 0; column < layout_.columns.size(); ++column) {
+            const QString text = QString::fromStdString(CellText(rows, static_cast<size_t>(row), column));
+            QTableWidgetItem* cell = item(row, GridColumn(column));
+            if (cell && cell->text() != text) cell->setText(text);  // recorded by RecordChange
+        }
+    history_->endMacro();
+}
+
 std::vector<TableRow> EditorGrid::Rows() const {
     std::vector<TableRow> rows(static_cast<size_t>(rowCount()), TableRow(layout_.columns.size()));
     for (int row = 0; row < rowCount(); ++row)

@@ -24,6 +24,9 @@ public:
     // Labels every row, empties every cell, then shows `rows` (missing rows or cells stay
     // empty). The undo history starts afresh.
     void SetRows(const std::vector<TableRow>& rows);
+    // Changes every cell whose text differs from `rows` as one edit of the user: one undo step,
+    // and a change for the discard question.
+    void EditRows(const std::vector<TableRow>& rows, const QString& stepName);
     // The texts of every data cell, row by row (an open cell editor's text included once it
     // has been committed with CommitOpenEditor).
     std::vector<TableRow> Rows() const;

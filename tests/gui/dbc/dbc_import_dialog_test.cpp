@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <QUndoStack>
 
 #include "../editors/grid_typing.h"
 #include "core/editors/receive_frames.h"
@@ -80,6 +81,11 @@ private slots:
         QCOMPARE(CellAt(grid, 2, receive_column::TransportProtocol), QString("Y"));
         QCOMPARE(CellAt(grid, 2, receive_column::ByteCount), QString("20"));
         QCOMPARE(ReadText(editor.context.documents.receiveFrame), before);  // nothing written before OK
+        QCOMPARE(grid->History()->count(), 1);  // the import is one edit: undone and redone whole
+        grid->History()->undo();
+        QCOMPARE(CellAt(grid, 1, receive_column::Mnemonic), QString());
+        QCOMPARE(CellAt(grid, 2, receive_column::Mnemonic), QString());
+        grid->History()->redo();
         window.OkClick();
         QVERIFY(editor.dialogs.messages.empty());
         const auto saved = LoadReceiveFrames(editor.context.documents.receiveFrame);
