@@ -1,0 +1,333 @@
+#include "core/tools/xml_text_reader.h"
+
+#include <algorithm>
+
+#include "core/project/error.h"
+#include "core/project/integer_text.h"
+
+namespace kestrova {
+namespace {
+
+bool IsNameStart(char c) { return IsXmlNameStart(c); }
+bool IsNameChar(char c) { return IsXmlNameChar(c); }
+bool IsWhite(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
+
+bool EndsWith(const std::string& text, const char* tail, size_t length) {
+    return text.size() >= length && text.compare(text.size() - length, length, tail) == 0;
+}
+
+void TrimWhite(std::string& text) {
+    size_t end = text.size();
+    while (end > 0 && IsWhite(text[end - 1])) --end;
+    size_t begin = 0;
+    while (begin < end && IsWhite(text[begin])) ++begin;
+    text.erase(end);
+    text.erase(0, begin);
+}
+
+// The rules of the reader over one character source. A template so that the string reader's
+// calls are direct; any other TXMLReader goes through its virtual operations.
+template <class Reader>
+class Parser {
+public:
+    explicit Parser(Reader& reader) : in_(reader) {}
+
+    std::unique_ptr<TXMLNode> Document() {
+        Advance();
+        auto document = std::make_unique<TXMLNode>(TXMLNodeType::Document);
+        Prolog(*document);
+        if (!Element(*document, 0)) throw Error("Missing element");
+        while (Misc(*document)) {
+        }
+        return document;
+    }
+
+private:
+    char C() const { return in_.Current(); }
+
+    // Advance: there must be a next character.
+    void Advance() {
+        if (in_.AtEnd()) throw Error("Unexpected end of data");
+        in_.NextChar();
+    }
+    // Soft advance: past the last character the current one becomes 0 and the input has ended.
+    void Soft() {
+        if (in_.AtEnd()) ended_ = true;
+        in_.NextChar();
+    }
+    bool Ended() const { return ended_; }
+
+    bool SkipWhite() {
+        bool skipped = false;
+        while (!ended_ && IsWhite(C())) {
+            Soft();
+            skipped = true;
+        }
+        return skipped;
+    }
+
+    // Matches the literal and moves past it, or leaves the position as it was. The end of the
+    // input before the literal is complete is a mismatch.
+    bool Match(const char* literal) {
+        if (C() != literal[0] || ended_) return false;  // the common case, without saving a state
+        in_.SaveState();
+        const bool endedBefore = ended_;
+        for (const char* c = literal; *c; ++c) {
+            if (ended_ || C() != *c) {
+                in_.RestoreState();
+                ended_ = endedBefore;
+                return false;
+            }
+            Soft();
+        }
+        in_.FreeState();
+        return true;
+    }
+
+    // A name when the current character starts one; the empty text otherwise.
+    std::string Name() {
+        std::string name;
+        if (ended_ || !IsNameStart(C())) return name;
+        do {
+            name += C();
+            Advance();
+        } while (IsNameChar(C()));
+        return name;
+    }
+
+    void Prolog(TXMLNode& document) {
+        XmlDeclaration(document);
+        while (Misc(document)) {
+        }
+        if (Match("<!DOCTYPE")) throw Error("DocTypeDecl parsing not yet implemented");
+        while (Misc(document)) {
+        }
+    }
+
+    void XmlDeclaration(TXMLNode& document) {
+        if (!Match("<?xml")) return;
+        auto declaration = std::make_unique<TXMLNode>(TXMLNodeType::XmlDeclaration);
+        do {
+            SkipWhite();
+        } while (Attribute(*declaration));
+        SkipWhite();
+        if (!Match("?>")) throw Error("XML declaration not terminated with \"?>\"");
+        document.AddChild(std::move(declaration));
+    }
+
+    bool Misc(TXMLNode& parent) { return SkipWhite() || Comment() || ProcessingInstruction(parent); }
+
+    bool Comment() {
+        if (!Match("<!--")) return false;
+        std::string text;
+        while (!ended_) {
+            text += C();
+            Soft();
+            if (EndsWith(text, "-->", 3)) {
+                if (EndsWith(text, "--->", 4)) throw Error("Comments cannot end in \"--->\"");
+                break;
+            }
+        }
+        return true;
+    }
+
+    bool ProcessingInstruction(TXMLNode& parent) {
+        if (!Match("<?")) return false;
+        std::string name = Name();
+        if (name.empty()) throw Error("Processing instruction does not contain valid name");
+        if (name == "xml") throw Error("Processing instruction cannot have the reserved name \"xml\"");
+        auto instruction = std::make_unique<TXMLNode>(TXMLNodeType::ProcessingInstruction, std::move(name));
+        SkipWhite();
+        std::string& text = instruction->value;
+        for (;;) {
+            if (ended_) throw Error("Unterminated processing instruction");
+            text += C();
+            Soft();
+            if (EndsWith(text, "?>", 2)) break;
+        }
+        text.resize(text.size() - 2);
+        parent.AddChild(std::move(instruction));
+        return true;
+    }
+
+    bool Element(TXMLNode& parent, int depth) {
+        if (ended_ || C() != '<') return false;
+        in_.SaveState();
+        Soft();
+        if (ended_ || !IsNameStart(C())) {
+            in_.RestoreState();
+            ended_ = false;
+            return false;
+        }
+        in_.FreeState();
+        if (depth >= kMaxXmlNesting)
+            throw Error("Elements nested deeper than " + std::to_string(kMaxXmlNesting) + " levels");
+        TXMLNode& element = *parent.AddChild(std::make_unique<TXMLNode>(TXMLNodeType::Element, Name()));
+        do {
+            SkipWhite();
+        } while (Attribute(element));
+        if (C() == '/' && !ended_) {
+            Advance();
+            if (C() != '>') throw Error("Tag not terminated properly");
+            Advance();
+            return true;
+        }
+        if (C() != '>' || ended_) throw Error("Tag not terminated properly");
+        Advance();
+        Content(element, depth);
+        TrimWhite(element.value);
+        if (!Match("</")) throw Error("No ending tag for " + element.name);
+        const std::string endName = Name();
+        if (endName != element.name)
+            throw Error("End tag name \"" + endName + "\" does not match start tag name \"" + element.name + "\"");
+        SkipWhite();
+        if (ended_ || C() != '>') throw Error("End tag missing \">\"");
+        Soft();
+        return true;
+    }
+
+    bool Attribute(TXMLNode& element) {
+        std::string name = Name();
+        if (name.empty()) return false;
+        SkipWhite();
+        if (ended_ || C() != '=') throw Error("Equals sign missing in attribute");
+        Advance();
+        SkipWhite();
+        const char quote = C();
+        if (ended_ || (quote != '"' && quote != '\'')) throw Error("Attribute \"" + name + "\" missing value");
+        auto attribute = std::make_unique<TXMLNode>(TXMLNodeType::Attribute, std::move(name));
+        std::string& value = attribute->value;
+        Advance();
+        while (C() != quote) {
+            if (C() == '<') throw Error("Invalid character \"<\" in attribute value");
+            if (C() == '&') {
+                value += Reference();
+                continue;
+            }
+            value += C();
+            Advance();
+        }
+        Advance();
+        element.AddChild(std::move(attribute));
+        return true;
+    }
+
+    void Content(TXMLNode& element, int depth) {
+        while (!ended_) {
+            if (CData(element) || ProcessingInstruction(element) || Comment() || Element(element, depth + 1) ||
+                CharacterData(element))
+                continue;
+            if (C() != '&') break;
+            element.value += Reference();
+        }
+    }
+
+    bool CData(TXMLNode& element) {
+        if (!Match("<![CDATA[")) return false;
+        std::string text;
+        for (;;) {
+            text += C();
+            if (EndsWith(text, "]]>", 3)) break;
+            Advance();
+        }
+        Soft();
+        text.resize(text.size() - 3);
+        element.value += text;
+        return true;
+    }
+
+    bool CharacterData(TXMLNode& element) {
+        const size_t start = element.value.size();
+        std::string& value = element.value;
+        while (!ended_ && C() != '<' && C() != '&') {
+            value += C();
+            Soft();
+        }
+        if (value.size() == start) return false;
+        if (value.find("]]>", start) != std::string::npos) throw Error("Character data cannot contain \"]]>\"");
+        return true;
+    }
+
+    // "&...;" at the current character: the character it stands for. Moves past the ";".
+    char Reference() {
+        if (ended_ || C() != '&') throw Error("All references must begin with \"&\"");
+        std::string text;
+        Advance();
+        while (C() != ';') {
+            text += C();
+            Advance();
+        }
+        Advance();
+        if (!text.empty() && text[0] == '#') {
+            const auto code = TryIntegerText(text.substr(1));
+            if (!code) throw Error("Invalid integer in reference &" + text + ";");
+            return static_cast<char>(static_cast<uint32_t>(*code) & 0xFF);  // the low 8 bits
+        }
+        if (text == "amp") return '&';
+        if (text == "lt") return '<';
+        if (text == "gt") return '>';
+        if (text == "quot") return '"';
+        if (text == "apos") return '\'';
+        throw Error("Unrecognized reference");
+    }
+
+    Reader& in_;
+    bool ended_ = false;  // soft-advanced past the last character
+};
+
+}  // namespace
+
+bool IsXmlNameStart(char c) { return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool IsXmlNameChar(char c) {
+    return IsXmlNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == static_cast<char>(0xB7);
+}
+
+bool IsXmlName(const std::string& text) {
+    return !text.empty() && IsXmlNameStart(text[0]) && std::all_of(text.begin(), text.end(), IsXmlNameChar);
+}
+
+TXMLNode::~TXMLNode() = default;
+
+TXMLNode* TXMLNode::AddChild(std::unique_ptr<TXMLNode> child) {
+    children.push_back(std::move(child));
+    return children.back().get();
+}
+
+std::unique_ptr<TXMLNode> TXMLNode::RemoveChild(const TXMLNode* child) {
+    const auto found =
+        std::find_if(children.begin(), children.end(), [child](const auto& node) { return node.get() == child; });
+    if (found == children.end()) return nullptr;
+    std::unique_ptr<TXMLNode> taken = std::move(*found);
+    children.erase(found);
+    return taken;
+}
+
+std::string TXMLNode::DisplayText() const {
+    std::string text = name;
+    switch (nodeType) {
+        case TXMLNodeType::Document:
+            text += "File: " + fileName;
+            break;
+        case TXMLNodeType::ProcessingInstruction:
+            text += "ProcessingInstruction";
+            break;
+        case TXMLNodeType::XmlDeclaration:
+            text += "XMLDeclaration";
+            break;
+        case TXMLNodeType::Element:
+        case TXMLNodeType::Attribute:
+            break;
+    }
+    if (!value.empty()) text += " = " + value;
+    return text;
+}
+
+std::unique_ptr<TXMLNode> TXMLReader::Parse() { return Parser<TXMLReader>(*this).Document(); }
+
+std::unique_ptr<TXMLNode> TXMLStringReader::Parse() {
+    states_.clear();
+    return Parser<TXMLStringReader>(*this).Document();
+}
+
+}  // namespace kestrova
