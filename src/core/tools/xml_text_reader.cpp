@@ -1,6 +1,7 @@
 #include "core/tools/xml_text_reader.h"
 
 #include <algorithm>
+#include <new>
 
 #include "core/project/error.h"
 #include "core/project/integer_text.h"
@@ -109,7 +110,7 @@ private:
         auto declaration = std::make_unique<TXMLNode>(TXMLNodeType::XmlDeclaration);
         do {
             SkipWhite();
-        } while (Attribute(*declaration));
+        } while (Attribute(declaration->children));
         SkipWhite();
         if (!Match("?>")) throw Error("XML declaration not terminated with \"?>\"");
         document.AddChild(std::move(declaration));
@@ -163,9 +164,13 @@ private:
         if (depth >= kMaxXmlNesting)
             throw Error("Elements nested deeper than " + std::to_string(kMaxXmlNesting) + " levels");
         TXMLNode& element = *parent.AddChild(std::make_unique<TXMLNode>(TXMLNodeType::Element, Name()));
+        const size_t attributesFrom = attributes_.size();
         do {
             SkipWhite();
-        } while (Attribute(element));
+        } while (Attribute(attributes_));
+        element.children.reserve(attributes_.size() - attributesFrom);  // one allocation for a row
+        for (size_t i = attributesFrom; i < attributes_.size(); ++i) element.AddChild(std::move(attributes_[i]));
+        attributes_.resize(attributesFrom);
         if (C() == '/' && !ended_) {
             Advance();
             if (C() != '>') throw Error("Tag not terminated properly");
@@ -186,7 +191,7 @@ private:
         return true;
     }
 
-    bool Attribute(TXMLNode& element) {
+    bool Attribute(std::vector<std::unique_ptr<TXMLNode>>& attributes) {
         std::string name = Name();
         if (name.empty()) return false;
         SkipWhite();
@@ -208,7 +213,7 @@ private:
             Advance();
         }
         Advance();
-        element.AddChild(std::move(attribute));
+        attributes.push_back(std::move(attribute));
         return true;
     }
 
@@ -272,10 +277,42 @@ private:
     }
 
     Reader& in_;
-    bool ended_ = false;  // soft-advanced past the last character
+    std::vector<std::unique_ptr<TXMLNode>> attributes_;  // of the open start tags, innermost last
+    bool ended_ = false;                                 // soft-advanced past the last character
 };
 
+// Node storage: chunks of nodes handed out in order, freed nodes kept on a list for reuse, one
+// pool per thread (a node freed on another thread joins that thread's pool). Chunks are kept.
+struct FreeNode {
+    FreeNode* next;
+};
+constexpr size_t kNodesPerChunk = 1024;
+thread_local FreeNode* freeNodes = nullptr;
+thread_local char* chunkNext = nullptr;
+thread_local char* chunkEnd = nullptr;
+
 }  // namespace
+
+void* TXMLNode::operator new(size_t size) {
+    if (size != sizeof(TXMLNode)) return ::operator new(size);
+    if (FreeNode* node = freeNodes) {
+        freeNodes = node->next;
+        return node;
+    }
+    if (chunkNext == chunkEnd) {
+        chunkNext = static_cast<char*>(::operator new(kNodesPerChunk * sizeof(TXMLNode)));
+        chunkEnd = chunkNext + kNodesPerChunk * sizeof(TXMLNode);
+    }
+    void* node = chunkNext;
+    chunkNext += sizeof(TXMLNode);
+    return node;
+}
+
+void TXMLNode::operator delete(void* node, size_t size) noexcept {
+    if (!node) return;
+    if (size != sizeof(TXMLNode)) return ::operator delete(node);
+    freeNodes = new (node) FreeNode{freeNodes};
+}
 
 bool IsXmlNameStart(char c) { return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 

@@ -28,10 +28,14 @@ bool IsXmlName(const std::string& text);
 // Elements nested deeper than this are refused rather than read (bounds the reader's stack).
 inline constexpr int kMaxXmlNesting = 1000;
 
-class TXMLNode {
+class TXMLNode final {
 public:
     explicit TXMLNode(TXMLNodeType type, std::string name = {}) : name(std::move(name)), nodeType(type) {}
     ~TXMLNode();
+
+    // Nodes come from a pool of their own: a large document has a million of them.
+    static void* operator new(size_t size);
+    static void operator delete(void* node, size_t size) noexcept;
 
     TXMLNode* AddChild(std::unique_ptr<TXMLNode> child);
     size_t ChildCount() const { return children.size(); }
