@@ -287,6 +287,18 @@ struct FreeNode {
     FreeNode* next;
 };
 constexpr size_t kNodesPerChunk = 1024;
+// Under AddressSanitizer every node is a heap block of its own, so misuse of a node is caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitizedBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitizedBuild = true;
+#else
+constexpr bool kSanitizedBuild = false;
+#endif
+#else
+constexpr bool kSanitizedBuild = false;
+#endif
 thread_local FreeNode* freeNodes = nullptr;
 thread_local char* chunkNext = nullptr;
 thread_local char* chunkEnd = nullptr;
@@ -294,7 +306,7 @@ thread_local char* chunkEnd = nullptr;
 }  // namespace
 
 void* TXMLNode::operator new(size_t size) {
-    if (size != sizeof(TXMLNode)) return ::operator new(size);
+    if (kSanitizedBuild || size != sizeof(TXMLNode)) return ::operator new(size);
     if (FreeNode* node = freeNodes) {
         freeNodes = node->next;
         return node;
@@ -310,7 +322,7 @@ void* TXMLNode::operator new(size_t size) {
 
 void TXMLNode::operator delete(void* node, size_t size) noexcept {
     if (!node) return;
-    if (size != sizeof(TXMLNode)) return ::operator delete(node);
+    if (kSanitizedBuild || size != sizeof(TXMLNode)) return ::operator delete(node);
     freeNodes = new (node) FreeNode{freeNodes};
 }
 

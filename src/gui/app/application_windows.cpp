@@ -10,6 +10,10 @@
 #include "gui/editors/send_frames_window.h"
 #include "gui/editors/send_timers_window.h"
 #include "gui/project/new_project_dialog.h"
+#include "gui/tools/about_window.h"
+#include "gui/tools/help_window.h"
+#include "gui/tools/select_string_window.h"
+#include "gui/tools/xml_reader_writer_window.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -24,8 +28,12 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     QWidget* owner = main.get();
 
     saveproj = new TFsaveproj(context, dialogs, owner);
+    help = new TFHelp(context, dialogs, owner);
+    about = new TFAbout(owner);
+    selString = new TFSELstringhe(dialogs, owner);
     pargen = new TFpargen(context, dialogs, owner);
     pdo = new TFpdo(context, dialogs, owner);
+    xml = new TFXML(context, dialogs, *saveproj, owner);
     setVar = new TFSetVar(context, dialogs, owner);
     setPdo = new TFSetPdo(context, dialogs, owner);
     bootSer = new TFBootSer(context, dialogs, owner);
@@ -39,12 +47,17 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     main->Bind(MainCommand::UpdateDevice, [this, &context, &dialogs] {
         if (PrepareDeviceUpdate(context, dialogs)) bootSer->ShowModal();
     });
+    main->Bind(MainCommand::About, [this] { about->ShowModal(); });
 
     openers["TFpargen"] = [this] { pargen->ShowModal(); };
     openers["TFpdo"] = [this] { pdo->ShowModal(); };
     openers["TFSetVar"] = [this] { setVar->ShowModal(); };
     openers["TFSetPdo"] = [this] { setPdo->ShowModal(); };
     openers["TFBootSer"] = [this] { bootSer->ShowModal(); };
+    openers["TFAbout"] = [this] { about->ShowModal(); };
+    openers["TFHelp"] = [this] { help->ShowModal(); };
+    openers["TFSELstringhe"] = [this] { selString->ShowModal(); };
+    openers["TFXML"] = [this] { xml->ShowModal(); };
 }
 
 bool ApplicationWindows::Open(const std::string& windowClass) const {

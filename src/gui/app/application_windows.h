@@ -17,6 +17,10 @@ class TFpdo;
 class TFSetVar;
 class TFSetPdo;
 class TFBootSer;
+class TFHelp;
+class TFAbout;
+class TFSELstringhe;
+class TFXML;
 
 // Every window of the program, created once at start in a fixed order (the main window
 // first, so its workspace exists before any other window) and reused for the whole run.
@@ -27,8 +31,12 @@ struct ApplicationWindows {
     std::unique_ptr<TFKestrovaFirmWare> main;
     // Owned by the main window, in the order of their creation.
     TFsaveproj* saveproj = nullptr;
+    TFHelp* help = nullptr;
+    TFAbout* about = nullptr;
+    TFSELstringhe* selString = nullptr;
     TFpargen* pargen = nullptr;
     TFpdo* pdo = nullptr;
+    TFXML* xml = nullptr;
     TFSetVar* setVar = nullptr;
     TFSetPdo* setPdo = nullptr;
     TFBootSer* bootSer = nullptr;
