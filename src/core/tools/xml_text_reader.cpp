@@ -56,7 +56,6 @@ private:
         if (in_.AtEnd()) ended_ = true;
         in_.NextChar();
     }
-    bool Ended() const { return ended_; }
 
     bool SkipWhite() {
         bool skipped = false;
