@@ -355,8 +355,7 @@ std::string TXMLNode::DisplayText() const {
     std::string text = name;
     switch (nodeType) {
         case TXMLNodeType::Document:
-            text += "File: " + fileName;
-            break;
+            return text + "File: " + FileName();
         case TXMLNodeType::ProcessingInstruction:
             text += "ProcessingInstruction";
             break;

@@ -47,11 +47,15 @@ public:
     // "XMLDeclaration"), then " = " and the value when there is one: "a = 5".
     std::string DisplayText() const;
 
+    // The file name shown for the document node, set by the caller. The document has no value
+    // of its own, so its file name is kept there (a million nodes are smaller for it).
+    const std::string& FileName() const { return value; }
+    void SetFileName(std::string fileName) { value = std::move(fileName); }
+
     std::string value;                                // attribute value, element text, or processing-instruction text
     std::string name;                                 // empty for the document and the XML declaration
     std::vector<std::unique_ptr<TXMLNode>> children;  // attributes first, then the rest in order
     TXMLNodeType nodeType;
-    std::string fileName;  // shown for the document node; set by the caller
 };
 
 // The character source of the reader: the current character (0 once the data is exhausted)

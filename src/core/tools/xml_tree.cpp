@@ -136,7 +136,7 @@ XmlTreeItem XmlTreeItems(const TXMLNode& document) {
 XmlTreeItem ReadXmlTree(const std::string& path) {
     const auto document = TXMLStringReader(ReadWholeFile(path, kMaxDocumentBytes)).Parse();
     const size_t slash = path.find_last_of('/');
-    document->fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+    document->SetFileName(slash == std::string::npos ? path : path.substr(slash + 1));
     return XmlTreeItems(*document);
 }
 

@@ -82,7 +82,7 @@ TEST(XmlTextReader, TreeShapes) {
 
 TEST(XmlTextReader, DisplayTexts) {
     auto document = Parse("<?xml v=\"1\"?><?style t?><a id=\"x\">5<b/></a>");
-    document->fileName = "pargen.xml";
+    document->SetFileName("pargen.xml");
     const TXMLNode& a = document->Child(2);
     EXPECT_EQ(document->DisplayText(), "File: pargen.xml");
     EXPECT_EQ(document->Child(0).DisplayText(), "XMLDeclaration");

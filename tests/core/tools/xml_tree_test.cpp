@@ -18,7 +18,7 @@ using testing::WriteText;
 
 XmlTreeItem TreeOf(const std::string& text, const std::string& fileName = "doc.xml") {
     auto document = TXMLStringReader(text).Parse();
-    document->fileName = fileName;
+    document->SetFileName(fileName);
     return XmlTreeItems(*document);
 }
 
