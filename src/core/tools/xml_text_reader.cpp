@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <new>
+#include <string_view>
+#include <type_traits>
 
 #include "core/project/error.h"
 #include "core/project/integer_text.h"
@@ -88,11 +90,36 @@ private:
     std::string Name() {
         std::string name;
         if (ended_ || !IsNameStart(C())) return name;
-        do {
-            name += C();
-            Advance();
-        } while (IsNameChar(C()));
+        Run(
+            name, [](char c) { return !IsNameChar(c); }, false);
         return name;
+    }
+
+    // Appends the characters from the current one up to the first that `stop` accepts, which
+    // becomes current. Reaching the end fails as Advance does, or, when `mayEnd`, ends the
+    // input as Soft does. The string reader hands over the whole run at once.
+    template <class Stop>
+    void Run(std::string& out, Stop stop, bool mayEnd) {
+        if constexpr (std::is_same_v<Reader, TXMLStringReader>) {
+            if (ended_) return;
+            const std::string_view rest = in_.Remaining();
+            size_t count = 0;
+            while (count < rest.size() && !stop(rest[count])) ++count;
+            out.append(rest.data(), count);
+            if (count < rest.size()) {
+                in_.Skip(count);
+            } else if (!mayEnd) {
+                throw Error("Unexpected end of data");
+            } else {
+                in_.SkipToEnd();
+                ended_ = true;
+            }
+        } else {
+            while (!ended_ && !stop(C())) {
+                out += C();
+                mayEnd ? Soft() : Advance();
+            }
+        }
     }
 
     void Prolog(TXMLNode& document) {
@@ -202,14 +229,12 @@ private:
         auto attribute = std::make_unique<TXMLNode>(TXMLNodeType::Attribute, std::move(name));
         std::string& value = attribute->value;
         Advance();
-        while (C() != quote) {
+        for (;;) {
+            Run(
+                value, [quote](char c) { return c == quote || c == '<' || c == '&'; }, false);
+            if (C() == quote) break;
             if (C() == '<') throw Error("Invalid character \"<\" in attribute value");
-            if (C() == '&') {
-                value += Reference();
-                continue;
-            }
-            value += C();
-            Advance();
+            value += Reference();
         }
         Advance();
         attributes.push_back(std::move(attribute));
@@ -243,10 +268,8 @@ private:
     bool CharacterData(TXMLNode& element) {
         const size_t start = element.value.size();
         std::string& value = element.value;
-        while (!ended_ && C() != '<' && C() != '&') {
-            value += C();
-            Soft();
-        }
+        Run(
+            value, [](char c) { return c == '<' || c == '&'; }, true);
         if (value.size() == start) return false;
         if (value.find("]]>", start) != std::string::npos) throw Error("Character data cannot contain \"]]>\"");
         return true;
@@ -323,12 +346,6 @@ void TXMLNode::operator delete(void* node, size_t size) noexcept {
     if (!node) return;
     if (kSanitizedBuild || size != sizeof(TXMLNode)) return ::operator delete(node);
     freeNodes = new (node) FreeNode{freeNodes};
-}
-
-bool IsXmlNameStart(char c) { return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-bool IsXmlNameChar(char c) {
-    return IsXmlNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == static_cast<char>(0xB7);
 }
 
 bool IsXmlName(const std::string& text) {

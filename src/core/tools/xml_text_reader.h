@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrova {
@@ -21,8 +22,10 @@ enum class TXMLNodeType : uint8_t {
 };
 
 // Name start ":", "_", "A"-"Z", "a"-"z"; then also "0"-"9", "-", "." and 0xB7.
-bool IsXmlNameStart(char c);
-bool IsXmlNameChar(char c);
+inline bool IsXmlNameStart(char c) { return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+inline bool IsXmlNameChar(char c) {
+    return IsXmlNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == static_cast<char>(0xB7);
+}
 bool IsXmlName(const std::string& text);
 
 // Elements nested deeper than this are refused rather than read (bounds the reader's stack).
@@ -106,6 +109,19 @@ public:
     void SaveState() override { states_.push_back({position_, current_}); }
 
     std::unique_ptr<TXMLNode> Parse() override;
+
+    // For the parser, which takes runs of characters at once: the current character and those
+    // after it (once the first character has been read); moving `count` characters on within
+    // them; past the last character.
+    std::string_view Remaining() const { return std::string_view(text_).substr(position_ - 2); }
+    void Skip(size_t count) {
+        position_ += count;
+        current_ = text_[position_ - 2];
+    }
+    void SkipToEnd() {
+        position_ = text_.size() + 1;
+        current_ = 0;
+    }
 
 private:
     std::string text_;

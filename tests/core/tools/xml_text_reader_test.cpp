@@ -4,6 +4,7 @@
 
 #include <pugixml.hpp>
 #include <random>
+#include <tuple>
 
 #include "support/error_text.h"
 
@@ -12,9 +13,32 @@ namespace {
 
 using testing::ErrorText;
 
+// Another character source, so that the reader's rules are also run through the five virtual
+// operations alone.
+class VectorReader : public TXMLReader {
+public:
+    explicit VectorReader(const std::string& text) : text_(text.begin(), text.end()) {}
+    bool AtEnd() const override { return next_ >= text_.size(); }
+    void FreeState() override { saved_.pop_back(); }
+    void NextChar() override { current_ = next_ < text_.size() ? text_[next_++] : 0; }
+    void RestoreState() override {
+        std::tie(next_, current_) = saved_.back();
+        saved_.pop_back();
+    }
+    void SaveState() override { saved_.emplace_back(next_, current_); }
+
+private:
+    std::vector<char> text_;
+    size_t next_ = 0;
+    std::vector<std::pair<size_t, char>> saved_;
+};
+
 std::unique_ptr<TXMLNode> Parse(const std::string& text) { return TXMLStringReader(text).Parse(); }
 std::string Failure(const std::string& text) {
-    return ErrorText([&] { Parse(text); });
+    const std::string viaVirtuals = ErrorText([&] { VectorReader(text).Parse(); });
+    const std::string message = ErrorText([&] { Parse(text); });
+    EXPECT_EQ(viaVirtuals, message) << text;
+    return message;
 }
 
 // The node tree as one line: "name=value[children]" with the type as a prefix letter.
@@ -77,7 +101,10 @@ TEST(XmlTextReader, TreeShapes) {
         {"<a:b-c.d_1 e = \"\" >\xB7</a:b-c.d_1>", "D[Ea:b-c.d_1=\xB7[Ae]]"},
         {"<a><!----></a>", "D[Ea]"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Shape(*Parse(c.input)), c.shape) << c.input;
+    for (const auto& c : cases) {
+        EXPECT_EQ(Shape(*Parse(c.input)), c.shape) << c.input;
+        EXPECT_EQ(Shape(*VectorReader(c.input).Parse()), c.shape) << c.input;
+    }
 }
 
 TEST(XmlTextReader, DisplayTexts) {
