@@ -113,3 +113,15 @@ TEST_F(Cli, FailuresExitWithOne) {
 }
 
 }  // namespace
+
+TEST_F(Cli, XmlTreePrintsTheReadersTreeOrItsMessage) {
+    WriteText(dir / "pargen.xml", "<?xml version=\"1.0\"?><Par_Gen><Can_Baud>5</Can_Baud><row PGN=\"1\"/></Par_Gen>\n");
+    const CliRun tree = Kestrova({"xml-tree", dir / "pargen.xml"});
+    EXPECT_EQ(tree.status, 0) << tree.err;
+    EXPECT_EQ(tree.out, "File: pargen.xml\n  XMLDeclaration\n    version = 1.0\n  Par_Gen\n    Can_Baud = 5\n    row\n"
+                        "      PGN = 1\n");
+    WriteText(dir / "bad.xml", "<a></b>\n");
+    const CliRun bad = Kestrova({"xml-tree", dir / "bad.xml"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "End tag name \"b\" does not match start tag name \"a\"\n");
+}

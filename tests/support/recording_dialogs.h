@@ -21,7 +21,7 @@ public:
         std::string caption, root, preselected;
     };
     struct FileRequest {
-        std::string initialDirectory, filter;
+        std::string initialDirectory, filter, title;
     };
 
     std::vector<Message> messages;
@@ -40,11 +40,16 @@ public:
         return Next(folderAnswers);
     }
     std::optional<std::string> ChooseOpenFile(const std::string& initialDirectory, const std::string& filter) override {
-        openRequests.push_back({initialDirectory, filter});
+        openRequests.push_back({initialDirectory, filter, {}});
+        return Next(openAnswers);
+    }
+    std::optional<std::string> ChooseOpenFileTitled(const std::string& title, const std::string& initialDirectory,
+                                                    const std::string& filter) override {
+        openRequests.push_back({initialDirectory, filter, title});
         return Next(openAnswers);
     }
     std::optional<std::string> ChooseSaveFile(const std::string& initialDirectory, const std::string& filter) override {
-        saveRequests.push_back({initialDirectory, filter});
+        saveRequests.push_back({initialDirectory, filter, {}});
         return Next(saveAnswers);
     }
 

@@ -8,12 +8,10 @@
 
 #include "core/device/run_and_wait.h"
 #include "core/project/dialogs.h"
+#include "core/project/product_variant.h"
 #include "core/project/project_context.h"
 
 namespace kestrova {
-
-// The product variant of this build: it decides which banks the composer offers.
-inline constexpr int kProductVariant = 2;
 
 // Five banks of 16,384 bytes each, 0x10000 apart from 0x388000; each becomes 512 S2 records.
 inline constexpr int kBankCount = 5;

@@ -32,6 +32,13 @@ public:
     // Filters are written "Description (*.ext)|*.ext". Nothing on cancel.
     virtual std::optional<std::string> ChooseOpenFile(const std::string& initialDirectory,
                                                       const std::string& filter) = 0;
+    // The same under a title of its own ("Open XML File").
+    virtual std::optional<std::string> ChooseOpenFileTitled(const std::string& title,
+                                                            const std::string& initialDirectory,
+                                                            const std::string& filter) {
+        (void)title;
+        return ChooseOpenFile(initialDirectory, filter);
+    }
     // An existing file is chosen without a confirmation question.
     virtual std::optional<std::string> ChooseSaveFile(const std::string& initialDirectory,
                                                       const std::string& filter) = 0;

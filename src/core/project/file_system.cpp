@@ -2,6 +2,7 @@
 
 #include "core/project/error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -94,6 +95,8 @@ std::string ReadWholeFile(const std::string& path, long long maxBytes) {
         throw Error("The file " + path + " is not a regular file.");
     }
     std::string content;
+    // Room for what the file claims to hold (bounded), so a large file is not copied as it grows.
+    if (info.st_size > 0) content.reserve(static_cast<size_t>(std::min<long long>(info.st_size, maxBytes)) + 1);
     char chunk[65536];
     for (;;) {
         const ssize_t n = ::read(fd, chunk, sizeof chunk);

@@ -18,6 +18,10 @@
 #include "gui/editors/send_info_window.h"
 #include "gui/editors/send_timers_window.h"
 #include "gui/project/new_project_dialog.h"
+#include "gui/tools/about_window.h"
+#include "gui/tools/help_window.h"
+#include "gui/tools/select_string_window.h"
+#include "gui/tools/xml_reader_writer_window.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -34,12 +38,16 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     QWidget* owner = main.get();
 
     saveproj = new TFsaveproj(context, dialogs, owner);
+    help = new TFHelp(context, dialogs, owner);
+    about = new TFAbout(owner);
+    selString = new TFSELstringhe(dialogs, owner);
     modifyFileSx = new TFModifyFileSx(context, dialogs, owner);
     pargen = new TFpargen(context, dialogs, owner);
     sdo = new TFsdo(context, dialogs, owner);
     pdo = new TFpdo(context, dialogs, owner);
     emcy = new TFemcy(context, dialogs, owner);
     wemcy = new TFWemcy(context, dialogs, owner);
+    xml = new TFXML(context, dialogs, *saveproj, owner);
     infopdo = new TFInfopdo(context, dialogs, owner);
     setVar = new TFSetVar(context, dialogs, owner);
     setPdo = new TFSetPdo(context, dialogs, owner);
@@ -61,19 +69,24 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     main->Bind(MainCommand::UpdateDevice, [this, &context, &dialogs] {
         if (PrepareDeviceUpdate(context, dialogs)) bootSer->ShowModal();
     });
+    main->Bind(MainCommand::About, [this] { about->ShowModal(); });
 
+    openers["TFHelp"] = [this] { help->ShowModal(); };
+    openers["TFAbout"] = [this] { about->ShowModal(); };
+    openers["TFSELstringhe"] = [this] { selString->ShowModal(); };
+    openers["TFModifyFileSx"] = [this] { modifyFileSx->ShowModal(); };
     openers["TFpargen"] = [this] { pargen->ShowModal(); };
-    openers["TFpdo"] = [this] { pdo->ShowModal(); };
     openers["TFsdo"] = [this] { sdo->ShowModal(); };
+    openers["TFpdo"] = [this] { pdo->ShowModal(); };
     openers["TFemcy"] = [this] { emcy->ShowModal(); };
+    openers["TFWemcy"] = [this] { wemcy->ShowModal(); };
+    openers["TFXML"] = [this] { xml->ShowModal(); };
+    openers["TFInfopdo"] = [this] { infopdo->ShowModal(); };
     openers["TFSetVar"] = [this] { setVar->ShowModal(); };
     openers["TFSetPdo"] = [this] { setPdo->ShowModal(); };
     openers["TF_Rec_Info"] = [this] { recInfo->ShowModal(); };
     openers["TF_Sen_Info"] = [this] { senInfo->ShowModal(); };
-    openers["TFWemcy"] = [this] { wemcy->ShowModal(); };
-    openers["TFInfopdo"] = [this] { infopdo->ShowModal(); };
     openers["TFBootSer"] = [this] { bootSer->ShowModal(); };
-    openers["TFModifyFileSx"] = [this] { modifyFileSx->ShowModal(); };
 }
 
 bool ApplicationWindows::Open(const std::string& windowClass) const {

@@ -12,18 +12,22 @@ namespace kestrova {
 
 class TFKestrovaFirmWare;
 class TFsaveproj;
+class TFHelp;
+class TFAbout;
+class TFSELstringhe;
+class TFModifyFileSx;
 class TFpargen;
 class TFsdo;
 class TFpdo;
 class TFemcy;
+class TFWemcy;
+class TFXML;
+class TFInfopdo;
 class TFSetVar;
 class TFSetPdo;
 class TF_Rec_Info;
 class TF_Sen_Info;
-class TFWemcy;
-class TFInfopdo;
 class TFBootSer;
-class TFModifyFileSx;
 
 // Every window of the program, created once at start in a fixed order (the main window
 // first, so its workspace exists before any other window) and reused for the whole run.
@@ -35,12 +39,16 @@ struct ApplicationWindows {
     std::unique_ptr<TFKestrovaFirmWare> main;
     // Owned by the main window, in the order of their creation.
     TFsaveproj* saveproj = nullptr;
+    TFHelp* help = nullptr;
+    TFAbout* about = nullptr;
+    TFSELstringhe* selString = nullptr;
     TFModifyFileSx* modifyFileSx = nullptr;
     TFpargen* pargen = nullptr;
     TFsdo* sdo = nullptr;
     TFpdo* pdo = nullptr;
     TFemcy* emcy = nullptr;
     TFWemcy* wemcy = nullptr;
+    TFXML* xml = nullptr;
     TFInfopdo* infopdo = nullptr;
     TFSetVar* setVar = nullptr;
     TFSetPdo* setPdo = nullptr;

@@ -82,8 +82,14 @@ std::optional<std::string> QtDialogs::ChooseFolder(const std::string& caption, c
 }
 
 std::optional<std::string> QtDialogs::ChooseOpenFile(const std::string& initialDirectory, const std::string& filter) {
-    const QString path = QFileDialog::getOpenFileName(ActiveWindow(), QString(), QString::fromStdString(initialDirectory),
-                                                      QtNameFilters(filter));
+    return ChooseOpenFileTitled({}, initialDirectory, filter);
+}
+
+std::optional<std::string> QtDialogs::ChooseOpenFileTitled(const std::string& title,
+                                                           const std::string& initialDirectory,
+                                                           const std::string& filter) {
+    const QString path = QFileDialog::getOpenFileName(ActiveWindow(), QString::fromStdString(title),
+                                                      QString::fromStdString(initialDirectory), QtNameFilters(filter));
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();
 }

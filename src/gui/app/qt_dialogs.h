@@ -13,6 +13,8 @@ public:
     std::optional<std::string> ChooseFolder(const std::string& caption, const std::string& root,
                                             const std::string& preselected) override;
     std::optional<std::string> ChooseOpenFile(const std::string& initialDirectory, const std::string& filter) override;
+    std::optional<std::string> ChooseOpenFileTitled(const std::string& title, const std::string& initialDirectory,
+                                                    const std::string& filter) override;
     std::optional<std::string> ChooseSaveFile(const std::string& initialDirectory, const std::string& filter) override;
     bool AskYesNo(const std::string& question) override;
 };
