@@ -26,7 +26,4 @@ std::string CsvText(const std::vector<CsvLine>& lines);
 // reason, an earlier file then stays as it was.
 void WriteCsvExport(const ProjectContext& context, const std::string& baseName, const std::vector<CsvLine>& lines);
 
-// UTF-8 text as Windows-1252 bytes; "?" for what the code page lacks and for broken UTF-8.
-std::string Windows1252(const std::string& utf8);
-
 }  // namespace kestrova

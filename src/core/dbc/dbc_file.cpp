@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/project/error.h"
+#include "core/project/text_encoding.h"
 #include "core/project/file_system.h"
 #include "core/project/integer_text.h"
 
@@ -104,45 +105,10 @@ std::vector<Token> WithoutSemicolon(std::vector<Token> tokens) {
     return tokens;
 }
 
-bool IsValidUtf8(const std::string& text) {
-    for (size_t at = 0; at < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        const size_t length = byte < 0x80           ? 1
-                              : (byte >> 5) == 0x6  ? 2
-                              : (byte >> 4) == 0xE  ? 3
-                              : (byte >> 3) == 0x1E ? 4
-                                                    : 0;
-        if (length == 0 || at + length > text.size()) return false;
-        for (size_t i = 1; i < length; ++i)
-            if ((static_cast<unsigned char>(text[at + i]) >> 6) != 0x2) return false;
-        at += length;
-    }
-    return true;
-}
-
 // Comments of DBC files are mostly written in Windows-1252; UTF-8 ones are kept as they are.
 std::string CommentAsUtf8(const std::string& text) {
-    if (IsValidUtf8(text)) return text;
-    static const char16_t kHighHalf[32] = {0x20AC, 0x81,   0x201A, 0x192,  0x201E, 0x2026, 0x2020, 0x2021,
-                                           0x2C6,  0x2030, 0x160,  0x2039, 0x152,  0x8D,   0x17D,  0x8F,
-                                           0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                           0x2DC,  0x2122, 0x161,  0x203A, 0x153,  0x9D,   0x17E,  0x178};
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        const unsigned code = byte >= 0x80 && byte < 0xA0 ? kHighHalf[byte - 0x80] : byte;
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return out;
+    if (FirstInvalidUtf8(text) == std::string::npos) return text;
+    return SingleByteToUtf8(text, SingleByteCode::Windows1252);
 }
 
 class DbcReader {

@@ -10,6 +10,7 @@
 
 #include "core/project/error.h"
 #include "core/project/file_system.h"
+#include "core/project/text_encoding.h"
 
 namespace kestrova {
 namespace {
@@ -57,75 +58,18 @@ std::string DeclaredEncoding(const std::string& content) {
     return declaration.substr(at + 1, close - at - 1);
 }
 
-void AppendUtf8(std::string& out, unsigned code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// Single-byte text as UTF-8; Windows-1252 differs from ISO-8859-1 in 0x80..0x9F only (its five
-// unassigned bytes keep their Latin-1 meaning).
-std::string SingleByteToUtf8(const std::string& content, bool windows1252) {
-    static constexpr unsigned kWindows1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    std::string out;
-    out.reserve(content.size() + content.size() / 8);
-    for (const char c : content) {
-        const auto byte = static_cast<unsigned char>(c);
-        AppendUtf8(out, windows1252 && byte >= 0x80 && byte < 0xA0 ? kWindows1252[byte - 0x80] : byte);
-    }
-    return out;
-}
-
-// Offset of the first byte that does not belong to a well-formed UTF-8 sequence; npos when none.
-size_t InvalidUtf8(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        size_t length = 1;
-        unsigned code = byte, minimum = 0;
-        if (byte >= 0xC2 && byte <= 0xDF) {
-            length = 2, code = byte & 0x1F, minimum = 0x80;
-        } else if (byte >= 0xE0 && byte <= 0xEF) {
-            length = 3, code = byte & 0x0F, minimum = 0x800;
-        } else if (byte >= 0xF0 && byte <= 0xF4) {
-            length = 4, code = byte & 0x07, minimum = 0x10000;
-        } else if (byte >= 0x80) {
-            return i;
-        }
-        if (i + length > text.size()) return i;
-        for (size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return i;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return i;
-        i += length;
-    }
-    return std::string::npos;
-}
-
 // The file's text as UTF-8, by the encoding its declaration names (UTF-8 when it names none).
 std::string AsUtf8(const std::string& path, const std::string& content) {
     const std::string encoding = DeclaredEncoding(content);
     const std::string name = Lower(encoding);
     if (name == "iso-8859-1" || name == "iso8859-1" || name == "iso_8859-1" || name == "latin1" || name == "latin-1" ||
         name == "l1")
-        return SingleByteToUtf8(content, false);
-    if (name == "windows-1252" || name == "cp1252") return SingleByteToUtf8(content, true);
+        return SingleByteToUtf8(content, SingleByteCode::Latin1);
+    if (name == "windows-1252" || name == "cp1252") return SingleByteToUtf8(content, SingleByteCode::Windows1252);
     if (!name.empty() && name != "utf-8" && name != "utf8" && name != "us-ascii" && name != "ascii")
         throw Error("The file " + path + " names the encoding '" + encoding +
                     "', which cannot be read (UTF-8, ISO-8859-1 and Windows-1252 can).");
-    if (const size_t bad = InvalidUtf8(content); bad != std::string::npos)
+    if (const size_t bad = FirstInvalidUtf8(content); bad != std::string::npos)
         NotValid(path, "a byte that is not UTF-8", content, static_cast<ptrdiff_t>(bad));
     return content;
 }

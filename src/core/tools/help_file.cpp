@@ -1,6 +1,7 @@
 #include "core/tools/help_file.h"
 
 #include "core/project/product_variant.h"
+#include "core/project/text_encoding.h"
 #include "core/project/workspace_location.h"
 
 #include <cctype>
@@ -14,20 +15,6 @@ namespace {
 
 // The help file is small; anything larger is not read.
 constexpr long long kMaxHelpBytes = 16LL * 1024 * 1024;
-
-void AppendUtf8(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        if (code > 0xFFFF) code = 0xFFFD;
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 bool IsHiddenGroup(const std::string& word) {
     static const std::set<std::string> hidden = {
@@ -67,7 +54,7 @@ std::string RtfPlainText(const std::string& rtf) {
         if (skip > 0) {
             --skip;
         } else if (!groups.back().hidden) {
-            AppendUtf8(out, code);
+            AppendUtf8(out, code > 0xFFFF ? char32_t{0xFFFD} : static_cast<char32_t>(code));
         }
     };
     const size_t n = rtf.size();

@@ -14,12 +14,6 @@ TEST(CsvExport, EveryFieldIsFollowedByACommaAndOnlyACommaAQuoteOrALineBreakIsQuo
               "\"control, word\",\"say \"\"hi\"\"\",\"two\r\nlines\",\"a\nb\",\r\n");
 }
 
-TEST(CsvExport, TextsAreWrittenInWindows1252) {
-    EXPECT_EQ(Windows1252("N\xC2\xB0 \xC3\xA9"), "N\xB0 \xE9");        // degree sign, e acute
-    EXPECT_EQ(Windows1252("\xE2\x82\xAC \xE2\x80\x94"), "\x80 \x97");  // euro sign, em dash
-    EXPECT_EQ(Windows1252("\xE4\xB8\xAD|\xC3|\xF0\x9F\x98\x80"), "?|?|?");
-}
-
 TEST(CsvExport, TheFileIsTheBaseNameInTheProjectDirectoryReplacedWhole) {
     testing::TempDir dir;
     ProjectContext context;

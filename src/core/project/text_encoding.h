@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace kestrova {
+
+// Text is UTF-8 in memory; these convert at the edges where peers use single-byte code pages
+// (documents that declare them, DBC comments, CSV exports).
+
+// Offset of the first byte that does not belong to a well-formed UTF-8 sequence (overlong
+// forms, surrogates and code points past U+10FFFF included); npos when the text is valid.
+std::size_t FirstInvalidUtf8(const std::string& text);
+
+// Appends one code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t code);
+
+// Single-byte text as UTF-8. Windows-1252 differs from ISO-8859-1 in 0x80..0x9F only; its five
+// unassigned bytes keep their ISO-8859-1 meaning.
+enum class SingleByteCode { Latin1, Windows1252 };
+std::string SingleByteToUtf8(const std::string& text, SingleByteCode code);
+
+// UTF-8 text as Windows-1252 bytes; a character the code page lacks, and a byte that is not
+// valid UTF-8, become "?".
+std::string Utf8ToWindows1252(const std::string& utf8);
+
+}  // namespace kestrova
