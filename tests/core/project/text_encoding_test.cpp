@@ -19,11 +19,11 @@ TEST(TextEncoding, FirstInvalidUtf8) {
         size_t expected;
     } cases[] = {
         {"plain \xC2\xB0 \xF0\x9F\x98\x80", std::string::npos},
-        {"a\xB0", 1},              // a lone continuation byte
-        {"ab\xC0\xAF", 2},         // overlong
-        {"\xED\xA0\x80", 0},       // surrogate
-        {"\xF4\x90\x80\x80", 0},   // past U+10FFFF
-        {"x\xE2\x82", 1},          // cut short
+        {"a\xB0", 1},             // a lone continuation byte
+        {"ab\xC0\xAF", 2},        // overlong
+        {"\xED\xA0\x80", 0},      // surrogate
+        {"\xF4\x90\x80\x80", 0},  // past U+10FFFF
+        {"x\xE2\x82", 1},         // cut short
     };
     for (const auto& c : cases) EXPECT_EQ(FirstInvalidUtf8(c.text), c.expected) << c.text;
 }
