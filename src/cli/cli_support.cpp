@@ -1,10 +1,10 @@
 #include "cli_support.h"
 
+#include <cstdio>
+
 #include "core/project/error.h"
 #include "core/project/file_system.h"
 #include "core/project/workspace_location.h"
-
-#include <cstdio>
 
 namespace kestrova::cli {
 

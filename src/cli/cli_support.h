@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/project/dialogs.h"
-#include "core/project/project_context.h"
-
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "core/project/dialogs.h"
+#include "core/project/project_context.h"
 
 namespace kestrova::cli {
 

@@ -5,8 +5,8 @@ namespace kestrova::cli {
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = [] {
         std::vector<Command> all;
-        for (auto family : {OutputCommands, ComposeCommands, XmlToolCommands, CanopenCommands, InspectCommands,
-                            DbcCommands}) {
+        for (auto family :
+             {OutputCommands, ComposeCommands, XmlToolCommands, CanopenCommands, InspectCommands, DbcCommands}) {
             const std::vector<Command> members = family();
             all.insert(all.end(), members.begin(), members.end());
         }

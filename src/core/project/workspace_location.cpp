@@ -1,10 +1,11 @@
 #include "core/project/workspace_location.h"
 
-#include "core/project/file_system.h"
-
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdlib>
+
+#include "core/project/file_system.h"
 
 namespace kestrova {
 namespace {
@@ -63,9 +64,15 @@ WorkspaceLocation ChooseWorkspace(const std::string& executableDirectory, const 
 std::string WorkspaceDescription(const WorkspaceLocation& location) {
     const char* why = "";
     switch (location.place) {
-        case WorkspacePlace::KestrovaHome: why = "KESTROVA_HOME"; break;
-        case WorkspacePlace::BesideProgram: why = "beside the program"; break;
-        case WorkspacePlace::UserDataFolder: why = "the user's data folder"; break;
+        case WorkspacePlace::KestrovaHome:
+            why = "KESTROVA_HOME";
+            break;
+        case WorkspacePlace::BesideProgram:
+            why = "beside the program";
+            break;
+        case WorkspacePlace::UserDataFolder:
+            why = "the user's data folder";
+            break;
     }
     return "Workspace (settings file, MASTER, PROJECTS): " + location.directory + " (" + why + ")";
 }

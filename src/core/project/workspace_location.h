@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/project/project_context.h"
-
 #include <functional>
 #include <optional>
 #include <string>
+
+#include "core/project/project_context.h"
 
 namespace kestrova {
 

@@ -1,13 +1,14 @@
 #include "core/project/workspace_location.h"
 
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <map>
+
 #include "core/project/file_system.h"
 #include "core/project/settings_file.h"
 #include "core/project/workspace.h"
 #include "support/temp_dir.h"
-
-#include <gtest/gtest.h>
-#include <map>
-#include <sys/stat.h>
 
 namespace kestrova {
 namespace {
@@ -41,11 +42,17 @@ TEST(ChooseWorkspace, WritableFolderThenKestrovaHomeThenTheUserDataFolder) {
         {Writable, {{"HOME", "/home/u"}}, "BIN", WorkspacePlace::BesideProgram},
         {Writable, {{"KESTROVA_HOME", "/srv/k/"}}, "/srv/k", WorkspacePlace::KestrovaHome},
         {ReadOnly, {{"HOME", "/home/u"}}, "/home/u/.local/share/kestrova", WorkspacePlace::UserDataFolder},
-        {ReadOnly, {{"HOME", "/home/u"}, {"XDG_DATA_HOME", "/data/"}}, "/data/kestrova",
+        {ReadOnly,
+         {{"HOME", "/home/u"}, {"XDG_DATA_HOME", "/data/"}},
+         "/data/kestrova",
          WorkspacePlace::UserDataFolder},
-        {ReadOnly, {{"HOME", "/home/u"}, {"XDG_DATA_HOME", "relative"}}, "/home/u/.local/share/kestrova",
+        {ReadOnly,
+         {{"HOME", "/home/u"}, {"XDG_DATA_HOME", "relative"}},
+         "/home/u/.local/share/kestrova",
          WorkspacePlace::UserDataFolder},
-        {ReadOnly, {{"HOME", "/home/u"}, {"KESTROVA_HOME", ""}}, "/home/u/.local/share/kestrova",
+        {ReadOnly,
+         {{"HOME", "/home/u"}, {"KESTROVA_HOME", ""}},
+         "/home/u/.local/share/kestrova",
          WorkspacePlace::UserDataFolder},
         {ReadOnly, {{"KESTROVA_HOME", "/k"}, {"XDG_DATA_HOME", "/data"}}, "/k", WorkspacePlace::KestrovaHome},
         {Installed, {{"XDG_DATA_HOME", "/data"}}, "/data/kestrova", WorkspacePlace::UserDataFolder},
