@@ -135,7 +135,8 @@ void TFModifyFileSx::Reset() {
     execute_->setEnabled(false);
 
     const ComposerSettings defaults = DefaultComposerSettings(context_);
-    settings_.bankDirectory = defaults.bankDirectory;  // this project's bin directory, or none
+    // this project's bin directory when it exists; otherwise the one chosen before stays
+    if (!defaults.bankDirectory.empty()) settings_.bankDirectory = defaults.bankDirectory;
     if (const auto problem = BaseFirmwareProblem(context_)) {
         dialogs_.ShowMessage(MessageKind::Error, *problem);
         return;

@@ -81,6 +81,24 @@ private slots:
         QCOMPARE(Button("Options >>", false)->text(), QString("Options >>"));
     }
 
+    // "Directory File Bin" sets the bank directory; a show replaces it only with an existing project bin.
+    void directoryFileBin() {
+        window->Reset();
+        const std::string chosen = dir->path() + "/other bin";
+        std::filesystem::create_directories(chosen);
+        dialogs.folderAnswers.push_back(chosen);
+        Button("Directory File Bin", false)->click();
+        QCOMPARE(dialogs.folderRequests.at(0).caption, std::string("Select Directory Bin"));
+        QCOMPARE(dialogs.folderRequests.at(0).root, context.projectDirectory);
+        QCOMPARE(window->CurrentSettings().bankDirectory, chosen + "/");
+        std::filesystem::remove_all(context.projectDirectory + "/bin");
+        window->Reset();
+        QCOMPARE(window->CurrentSettings().bankDirectory, chosen + "/");
+        std::filesystem::create_directories(context.projectDirectory + "/bin");
+        window->Reset();
+        QCOMPARE(window->CurrentSettings().bankDirectory, context.projectDirectory + "/bin/");
+    }
+
     // The window writes what the composer writes for its defaults, then starts the programmer.
     void executeComposesAndFlashes() {
         window->Reset();
