@@ -266,6 +266,7 @@ void TFWemcy::DeleteClick(CanSide side) {
     const size_t word = TreeNodeAt(*position).word;
     DeleteEmcyWord(words_, side, word);
     delete PageOf(side).tree->takeTopLevelItem(static_cast<int>(word));
+    ShowNode(side);  // the tree selects a neighbour without telling
 }
 
 void TFWemcy::OkClick() {

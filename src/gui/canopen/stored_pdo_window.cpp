@@ -1,9 +1,9 @@
 #include "gui/canopen/stored_pdo_window.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -136,17 +136,26 @@ QWidget* TFInfopdo::MakePage(CanSide side) {
     layout->addLayout(pdoColumn);
     layout->addLayout(right);
 
-    // A mouse click, also on the item already current (shown afresh), or a move by the keyboard.
+    // A new item chosen by the mouse (also by dragging to it) or the keyboard, or a click on the
+    // item already current (shown afresh).
     for (QListWidget* list : {controls.pdoList, controls.sdoList}) {
         const auto handler = list == controls.pdoList ? &TFInfopdo::PdoClick : &TFInfopdo::SdoClick;
+        list->viewport()->installEventFilter(this);
         connect(list, &QListWidget::currentRowChanged, this, [this, side, handler](int row) {
-            const bool byMouse = QGuiApplication::mouseButtons() != Qt::NoButton;  // the click follows
-            if (!filling_ && !byMouse && row >= 0) (this->*handler)(side, row);
+            if (filling_ || row < 0) return;
+            rowChangedSincePress_ = true;
+            (this->*handler)(side, row);
         });
-        connect(list, &QListWidget::itemClicked, this,
-                [this, side, handler, list](QListWidgetItem* item) { (this->*handler)(side, list->row(item)); });
+        connect(list, &QListWidget::itemClicked, this, [this, side, handler, list](QListWidgetItem* item) {
+            if (!rowChangedSincePress_) (this->*handler)(side, list->row(item));
+        });
     }
     return page;
+}
+
+bool TFInfopdo::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) rowChangedSincePress_ = false;  // a new click begins
+    return QDialog::eventFilter(watched, event);
 }
 
 void TFInfopdo::ShowModal() {

@@ -39,6 +39,9 @@ public:
 
     const StoredPdoPages& Pages() const { return pages_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // One of the two "Selected PDO Byte" groups: "none", "B1" to "B8". A stored half of 9 to
     // 15 checks no item and is kept until an item is chosen.
@@ -73,6 +76,7 @@ private:
     std::array<Page, 2> controls_{};
     std::array<CopyBuffer, 2> copyBuffers_;  // kept for the whole run
     bool filling_ = false;                   // lists being filled: their row changes are no clicks
+    bool rowChangedSincePress_ = false;      // the last mouse press already chose a new item
 };
 
 }  // namespace kestrova

@@ -97,6 +97,21 @@ private slots:
         window.ExportClick();
         QVERIFY(ReadText(project.dir / "emcyword.csv").find("\r\n0x1002,1,6,1,") != std::string::npos);
     }
+
+    // Deleting the selected word selects its neighbour, which is shown like any selected node
+    // (a following Modify takes the fields as the texts of that word).
+    void TheNodeSelectedAfterADeleteIsShown() {
+        Project project;
+        auto& window = project.window;
+        WriteText(project.context.documents.emcyWord,
+                  "<emcyword>" + WordRow("0", "7") + WordRow("0", "5") + WordRow("0", "3") + "</emcyword>");
+        window.Reload();
+        auto* tree = Find<QTreeWidget>(window, "tree");
+        tree->setCurrentItem(tree->topLevelItem(1));
+        window.DeleteClick(CanSide::A);
+        QCOMPARE(tree->selectedItems().value(0), tree->topLevelItem(1));
+        QCOMPARE(Find(window, "idEdit")->text(), QString("3"));
+    }
 };
 
 }  // namespace kestrova

@@ -96,6 +96,30 @@ private slots:
         window.ExportClick();
         QCOMPARE(ReadText(project.dir / "sdopdo.csv"), std::string("0x2000,1,1,56,\r\n0x2001,2,129,3,\r\n"));
     }
+
+    // A press on one PDO dragged to another before release selects the other: its SDOs are
+    // the ones listed, so that Modify and Delete act on what the list shows.
+    void APdoChosenByDraggingShowsItsOwnSdos() {
+        Project project;
+        auto& window = project.window;
+        WriteText(project.dir / "rpdodef.xml",
+                  "<r><row cobid=\"1\" en_bypass=\"0\"/><row cobid=\"2\" en_bypass=\"0\"/></r>");
+        WriteText(project.context.documents.sdoPdo,
+                  "<s><row index=\"1\" subindex=\"1\" nrpdo=\"1\" poscomp=\"0\"/>"
+                  "<row index=\"2\" subindex=\"1\" nrpdo=\"1\" poscomp=\"0\"/></s>");
+        window.Reload();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* pdos = Find<QListWidget>(window, "pdoList");
+        const auto at = [pdos](int row) { return pdos->visualItemRect(pdos->item(row)).center(); };
+        QTest::mouseClick(pdos->viewport(), Qt::LeftButton, {}, at(0));
+        QCOMPARE(Find<QListWidget>(window, "sdoList")->count(), 2);
+        QTest::mousePress(pdos->viewport(), Qt::LeftButton, {}, at(0));
+        QTest::mouseMove(pdos->viewport(), at(1));
+        QTest::mouseRelease(pdos->viewport(), Qt::LeftButton, {}, at(1));
+        QCOMPARE(pdos->selectedItems().value(0), pdos->item(1));
+        QCOMPARE(Find<QListWidget>(window, "sdoList")->count(), 0);
+    }
 };
 
 }  // namespace kestrova
