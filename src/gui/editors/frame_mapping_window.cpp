@@ -160,8 +160,9 @@ bool FrameMappingWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void FrameMappingWindow::OkClick() {
     if (!loaded_) return;
-    // The field still being edited counts as left.
-    for (int byte = 1; byte <= kFrameDataByteCount; ++byte) {
+    // The field still being edited counts as left. A field checked at every change was taken
+    // already: a refused text there keeps the earlier target and OK writes without a check.
+    for (int byte = 1; byte <= kFrameDataByteCount && !kind_.checkEveryChange; ++byte) {
         if (focusWidget() == ByteField(byte) && ByteField(byte)->isEnabled() && !TakeByteField(byte)) return;
     }
     const std::optional<std::string> failure = kind_.checkCollisions ? CheckPositionCollisions(frames_) : std::nullopt;

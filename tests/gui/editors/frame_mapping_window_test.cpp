@@ -98,9 +98,12 @@ private slots:
         QCOMPARE(editor.dialogs.messages.size(), size_t{4});
         QCOMPARE(editor.Target(0, 1), int(kNoPosition));
         editor.Type(1, "20");
+        QTest::keyClicks(editor.window.ByteField(1), "0");  // refused; OK writes the earlier 20 unchecked
         editor.window.OkClick();
         QCOMPARE(editor.window.result(), int(QDialog::Accepted));
-        QCOMPARE(editor.dialogs.messages.size(), size_t{4});
+        QCOMPARE(editor.dialogs.messages.size(), size_t{5});
+        QVERIFY(testing::ReadText(editor.context.documents.sendInfo).find("<row B1=\"20\" B2=\"20\" B3=\"255\"") !=
+                std::string::npos);
     }
 
     void ALoadThatStopsPartWayIsReportedAndOkWritesNothing() {
