@@ -21,8 +21,13 @@ void AppendUtf8(std::string& out, unsigned long code) {
     } else if (code < 0x800) {
         out += static_cast<char>(0xC0 | (code >> 6));
         out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code > 0xFFFF) {
+        if (code > 0x10FFFF) code = 0xFFFD;
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
     } else {
-        if (code > 0xFFFF) code = 0xFFFD;
         out += static_cast<char>(0xE0 | (code >> 12));
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
@@ -62,7 +67,8 @@ std::string RtfPlainText(const std::string& rtf) {
     };
     std::vector<Group> groups{{false, 1}};
     std::string out;
-    long skip = 0;  // fallback characters still to drop
+    long skip = 0;               // fallback characters still to drop
+    unsigned long highHalf = 0;  // the first half of a character written as two \u (a surrogate pair)
     auto emit = [&](unsigned long code) {
         if (skip > 0) {
             --skip;
@@ -119,7 +125,15 @@ std::string RtfPlainText(const std::string& rtf) {
                 } else if (word == "uc") {
                     groups.back().fallback = parameter < 0 ? 0 : parameter;
                 } else if (word == "u") {
-                    emit(static_cast<unsigned long>(parameter < 0 ? parameter + 65536 : parameter));
+                    const auto code = static_cast<unsigned long>(parameter < 0 ? parameter + 65536 : parameter);
+                    if (code >= 0xD800 && code < 0xDC00) {
+                        highHalf = code;
+                    } else if (code >= 0xDC00 && code < 0xE000) {  // a lone half is dropped
+                        if (highHalf) emit(0x10000 + ((highHalf - 0xD800) << 10) + (code - 0xDC00));
+                        highHalf = 0;
+                    } else {
+                        emit(code);
+                    }
                     skip = groups.back().fallback;
                 } else if (IsHiddenGroup(word)) {
                     groups.back().hidden = true;
