@@ -49,12 +49,13 @@ std::string RtfPlainText(const std::string& rtf) {
     };
     std::vector<Group> groups{{false, 1}};
     std::string out;
-    long skip = 0;  // fallback characters still to drop
+    long skip = 0;               // fallback characters still to drop
+    unsigned long highHalf = 0;  // the first half of a character written as two \u (a surrogate pair)
     auto emit = [&](unsigned long code) {
         if (skip > 0) {
             --skip;
         } else if (!groups.back().hidden) {
-            AppendUtf8(out, code > 0xFFFF ? char32_t{0xFFFD} : static_cast<char32_t>(code));
+            AppendUtf8(out, code > 0x10FFFF ? char32_t{0xFFFD} : static_cast<char32_t>(code));
         }
     };
     const size_t n = rtf.size();
@@ -106,7 +107,15 @@ std::string RtfPlainText(const std::string& rtf) {
                 } else if (word == "uc") {
                     groups.back().fallback = parameter < 0 ? 0 : parameter;
                 } else if (word == "u") {
-                    emit(static_cast<unsigned long>(parameter < 0 ? parameter + 65536 : parameter));
+                    const auto code = static_cast<unsigned long>(parameter < 0 ? parameter + 65536 : parameter);
+                    if (code >= 0xD800 && code < 0xDC00) {
+                        highHalf = code;
+                    } else if (code >= 0xDC00 && code < 0xE000) {  // a lone half is dropped
+                        if (highHalf) emit(0x10000 + ((highHalf - 0xD800) << 10) + (code - 0xDC00));
+                        highHalf = 0;
+                    } else {
+                        emit(code);
+                    }
                     skip = groups.back().fallback;
                 } else if (IsHiddenGroup(word)) {
                     groups.back().hidden = true;

@@ -256,10 +256,9 @@ private:
         std::string text;
         for (;;) {
             text += C();
+            Advance();  // the final ">" too: there must be an end tag after it
             if (EndsWith(text, "]]>", 3)) break;
-            Advance();
         }
-        Soft();
         text.resize(text.size() - 3);
         element.value += text;
         return true;

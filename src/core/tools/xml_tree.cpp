@@ -60,7 +60,11 @@ void Escape(std::string& out, const std::string& text, bool attribute) {
                 out += attribute ? "&#9;" : "\t";
                 break;
             default:
-                out += c;
+                // Other control characters (from references such as "&#1;") as references again.
+                if (static_cast<unsigned char>(c) < 0x20)
+                    out += "&#" + std::to_string(static_cast<int>(c)) + ';';
+                else
+                    out += c;
         }
     }
 }

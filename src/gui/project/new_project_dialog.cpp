@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kestrova {
 
@@ -39,7 +40,11 @@ TFsaveproj::TFsaveproj(ProjectContext& context, Dialogs& dialogs, QWidget* paren
     connect(cancelButton_, &QPushButton::clicked, this, &TFsaveproj::CancelClick);
 }
 
-void TFsaveproj::SetEditText(const QString& text) { nameEdit_->setText(text); }
+void TFsaveproj::SetEditText(const QString& text) {
+    // An item's text may be longer than a line edit takes by default; it must come back whole.
+    nameEdit_->setMaxLength(std::max(nameEdit_->maxLength(), static_cast<int>(text.size())));
+    nameEdit_->setText(text);
+}
 
 QString TFsaveproj::EditText() const { return nameEdit_->text(); }
 

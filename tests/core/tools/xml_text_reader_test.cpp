@@ -78,6 +78,7 @@ TEST(XmlTextReader, EveryFailureHasItsMessage) {
         {"<a>&#zz;</a>\n", "Invalid integer in reference &#zz;"},
         {"<a>&nbsp;</a>\n", "Unrecognized reference"},
         {"<a>&amp</a>\n", "Unexpected end of data"},
+        {"<a><![CDATA[x]]>", "Unexpected end of data"},  // characters of a section are advanced over
     };
     for (const auto& c : cases) EXPECT_EQ(Failure(c.input), c.message) << c.input;
 }

@@ -49,7 +49,8 @@ TEST(XmlTree, EditedTextsAreSplitAtTheFirstEquals) {
 
 TEST(XmlTree, OtherShapesAreWrittenWholeAndReadBackTheSame) {
     const std::string text =
-        "<?xml version=\"1.0\"?><?style t=\"1\"?><a id=\"r\">x<b k=\"v\"><c>deep</c><?in data?></b></a><?post?>";
+        "<?xml version=\"1.0\"?><?style t=\"1\"?><a id=\"r&#0;\">x&#1;<b k=\"v\"><c>deep</c><?in "
+        "data?></b></a><?post?>";
     const XmlTreeItem tree = TreeOf(text + "\n");
     EXPECT_EQ(XmlTreeText(tree), text);
     EXPECT_EQ(XmlTreeListing(TreeOf(XmlTreeText(tree) + "\n")), XmlTreeListing(tree));

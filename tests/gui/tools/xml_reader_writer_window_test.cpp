@@ -97,6 +97,14 @@ private slots:
         QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(w.Item({0, 1})).center());
         QCOMPARE(shownText, QString("Can_Baud = 5"));
         QCOMPARE(tree->currentItem(), w.Item({0, 0}));
+
+        // A text longer than a line edit holds by default comes back whole on OK.
+        const QString longText = "Can_Baud = " + QString(40000, 'x');
+        w.Item({0, 0})->setText(0, longText);
+        WhenModalShown([](QWidget* shown) { shown->findChild<QPushButton*>("okButton")->click(); });
+        QTest::keyClick(tree, Qt::Key_F2);
+        QCOMPARE(w.Item({0, 0})->text(0), longText);
+        w.Item({0, 0})->setText(0, "Can_Baud = 5");
         w.window.WriteClick();
         QCOMPARE(ReadText(w.dir / "project/pargen.xml"),
                  std::string("<Par_Gen><Can_Baud>5</Can_Baud><line PGN=\"1\"/></Par_Gen>"));
