@@ -40,6 +40,16 @@ TEST_F(CanopenCli, SdoImportsAndExportsThroughTheWindowsCoreFunctions) {
     EXPECT_NE(csv.find("\r\n17,0x2100,0,7,0x6040,0,2,\"control, word\",\r\n"), std::string::npos);
 }
 
+TEST_F(CanopenCli, SdoCountsEveryFilledRowAnEmptyIndexIncluded) {
+    WriteText(dir / "sdo.xml",
+              "<sdo><row conf=\"16\" IndexA=\"\" SubindexA=\"\" devIDB=\"\" IndexB=\"\" SubindexB=\"\" "
+              "nbyteB=\"\"/><row conf=\"0\" IndexA=\"0x2000\" SubindexA=\"1\" devIDB=\"5\" IndexB=\"0x6000\" "
+              "SubindexB=\"1\" nbyteB=\"2\"/></sdo>");
+    Run({"sdo", dir.path()});
+    EXPECT_EQ(status, 0) << err;
+    EXPECT_EQ(out, "side A: 2 rows\nside B: 0 rows\n");
+}
+
 TEST_F(CanopenCli, EmcyImportsSavesInIdOrderAndExportsInListOrder) {
     Run({"emcy", dir.path(), "--import", Workbook("canopen.xls"), "--save", "--export"});
     EXPECT_EQ(status, 0);

@@ -39,7 +39,7 @@ TableLayout SdoAccessLayout() {
     for (size_t row = 0; row < kSdoAccessRows; ++row) layout.rowLabels.push_back(std::to_string(row));
     for (const char* heading : {"RW", "Index", "SubIndex", "devID", "Index", "SubIndex", "nbyte", "mnemonico"})
         layout.columns.push_back(TextColumn(heading, {}));
-    layout.keyColumn = kSdoIndexA;
+    layout.keyColumn = kSdoRw;  // a filled row always has its RW flag, whatever its Index holds
     return layout;
 }
 

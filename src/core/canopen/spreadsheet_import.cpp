@@ -42,8 +42,10 @@ public:
         }
         unsigned int password = 0;
         if (freexl_get_info(handle_, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK &&
-            password == FREEXL_BIFF_OBFUSCATED)
+            password == FREEXL_BIFF_OBFUSCATED) {
+            Close();  // no destructor runs for a constructor that throws
             throw Error("the workbook is protected by a password");
+        }
     }
     ~Workbook() { Close(); }
     Workbook(const Workbook&) = delete;

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -93,6 +94,12 @@ QWidget* TFemcy::MakePage(CanSide side) {
     page.list->setObjectName("list" + suffix);
     connect(page.list, &QListWidget::itemClicked, this,
             [this, side](QListWidgetItem* item) { ListClick(side, List(side)->row(item)); });
+    // An item chosen with the keys is shown too, so that Modify and Delete act on the entry
+    // the list highlights; the window's own selections block the list's signals.
+    connect(page.list, &QListWidget::itemSelectionChanged, this, [this, side] {
+        const QList<QListWidgetItem*> chosen = List(side)->selectedItems();
+        if (!chosen.isEmpty()) ListClick(side, List(side)->row(chosen.first()));
+    });
 
     page.enabled = new QCheckBox(texts.enabled, widget);
     auto* fields = new QGridLayout;
@@ -146,7 +153,10 @@ QWidget* TFemcy::MakePage(CanSide side) {
 void TFemcy::ClearPage(CanSide side) {
     PageWidgets& page = widgets_[SideIndex(side)];
     pages_.Side(side) = EmcyPage();
-    page.list->clear();
+    {
+        const QSignalBlocker quiet(page.list);
+        page.list->clear();
+    }
     for (QLineEdit* field : page.fields) field->clear();
     page.enabled->setChecked(false);
     page.placement->button(0)->setChecked(true);
@@ -164,6 +174,7 @@ void TFemcy::ShowPages() {
     for (CanSide side : kCanSides) {
         const EmcyPage& page = pages_.Side(side);
         QListWidget* list = List(side);
+        const QSignalBlocker quiet(list);
         list->clear();
         for (const std::string& item : page.items) list->addItem(QString::fromStdString(item));
         if (page.selected) {
@@ -211,6 +222,7 @@ void TFemcy::NewClick(CanSide side) {
     const auto refusal = NewEmcy(pages_.Side(side), FormOf(side));
     ShowRefusal(refusal);
     if (refusal) return;
+    const QSignalBlocker quiet(List(side));
     List(side)->addItem(QString::fromStdString(pages_.Side(side).items.back()));
     List(side)->setCurrentRow(List(side)->count() - 1);
 }
@@ -227,6 +239,7 @@ void TFemcy::DeleteClick(CanSide side) {
     const auto selected = pages_.Side(side).selected;
     if (!selected) return;
     DeleteEmcy(pages_.Side(side));
+    const QSignalBlocker quiet(List(side));
     delete List(side)->takeItem(static_cast<int>(*selected));
     List(side)->setCurrentRow(-1);
     List(side)->clearSelection();

@@ -75,6 +75,7 @@ QWidget* TFsdo::MakePage(CanSide side) {
     parts.leftBand->setObjectName("leftBand" + suffix);
     parts.grid->setObjectName("grid" + suffix);
     parts.grid->installEventFilter(this);
+    parts.grid->horizontalHeader()->setStretchLastSection(false);  // mnemonico is a tenth wide too
 
     auto* bands = new QHBoxLayout;
     bands->setSpacing(1);

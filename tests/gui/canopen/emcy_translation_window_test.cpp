@@ -52,6 +52,9 @@ private slots:
         QCOMPARE(window.Field(CanSide::A, kEmcyId)->text(), QString("3"));
         QVERIFY(!window.Enabled(CanSide::A)->isChecked());
         QCOMPARE(window.Placement(CanSide::A)->checkedId(), 0);
+        QTest::keyClick(list, Qt::Key_Up);  // chosen with the keys: shown, and Modify acts on it
+        QCOMPARE(window.Field(CanSide::A, kEmcyId)->text(), QString("20"));
+        QVERIFY(window.Pages().Side(CanSide::A).selected == std::optional<size_t>(0));
     }
 
     void NewModifyDeleteThenOkWritesTheDocumentSorted() {

@@ -76,6 +76,7 @@ private slots:
         const int width = grid->width() / 10;
         QCOMPARE(grid->columnWidth(0), width);
         QCOMPARE(grid->columnWidth(7), width);
+        QCOMPARE(grid->columnWidth(8), width);  // the mnemonico column does not take the rest
         const auto* band = window.findChild<QLabel*>("leftBandA");
         QCOMPARE(band->width(), 4 * width);
         QCOMPARE(band->text(), QString("Define virtual index SDO in CAN A"));
