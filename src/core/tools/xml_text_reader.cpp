@@ -11,9 +11,23 @@
 namespace kestrova {
 namespace {
 
-bool IsNameStart(char c) { return IsXmlNameStart(c); }
-bool IsNameChar(char c) { return IsXmlNameChar(c); }
-bool IsWhite(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
+// The character classes by table: names and white space are scanned a character at a time.
+enum : uint8_t { kNameStart = 1, kNameChar = 2, kWhite = 4 };
+struct CharClasses {
+    uint8_t of[256] = {};
+    constexpr CharClasses() {
+        for (int c = 0; c < 256; ++c) {
+            const char ch = static_cast<char>(c);
+            of[c] = (IsXmlNameStart(ch) ? kNameStart : 0) | (IsXmlNameChar(ch) ? kNameChar : 0) |
+                    (ch == '\t' || ch == '\n' || ch == '\r' || ch == ' ' ? kWhite : 0);
+        }
+    }
+};
+constexpr CharClasses kCharClasses;  // ready before any static initialiser reads a file
+bool Is(char c, uint8_t charClass) { return kCharClasses.of[static_cast<unsigned char>(c)] & charClass; }
+bool IsNameStart(char c) { return Is(c, kNameStart); }
+bool IsNameChar(char c) { return Is(c, kNameChar); }
+bool IsWhite(char c) { return Is(c, kWhite); }
 
 bool EndsWith(const std::string& text, const char* tail, size_t length) {
     return text.size() >= length && text.compare(text.size() - length, length, tail) == 0;
@@ -32,6 +46,9 @@ void TrimWhite(std::string& text) {
 // calls are direct; any other TXMLReader goes through its virtual operations.
 template <class Reader>
 class Parser {
+    // The string reader hands the parser runs of characters at once.
+    static constexpr bool kDirect = std::is_same_v<Reader, TXMLStringReader>;
+
 public:
     explicit Parser(Reader& reader) : in_(reader) {}
 
@@ -60,6 +77,14 @@ private:
     }
 
     bool SkipWhite() {
+        if constexpr (kDirect) {
+            if (ended_ || !IsWhite(C())) return false;
+            const std::string_view rest = in_.Remaining();
+            size_t count = 1;
+            while (count < rest.size() && IsWhite(rest[count])) ++count;
+            MoveOn(count, rest.size());
+            return true;
+        }
         bool skipped = false;
         while (!ended_ && IsWhite(C())) {
             Soft();
@@ -72,6 +97,14 @@ private:
     // input before the literal is complete is a mismatch.
     bool Match(const char* literal) {
         if (C() != literal[0] || ended_) return false;  // the common case, without saving a state
+        if constexpr (kDirect) {
+            const std::string_view rest = in_.Remaining();
+            size_t length = 1;
+            for (; literal[length]; ++length)
+                if (length == rest.size() || rest[length] != literal[length]) return false;
+            MoveOn(length, rest.size());
+            return true;
+        }
         in_.SaveState();
         const bool endedBefore = ended_;
         for (const char* c = literal; *c; ++c) {
@@ -89,10 +122,23 @@ private:
     // A name when the current character starts one; the empty text otherwise.
     std::string Name() {
         std::string name;
-        if (ended_ || !IsNameStart(C())) return name;
+        if (AtNameStart()) ReadName(name);
+        return name;
+    }
+    bool AtNameStart() const { return !ended_ && IsNameStart(C()); }
+    void ReadName(std::string& name) {
         Run(
             name, [](char c) { return !IsNameChar(c); }, false);
-        return name;
+    }
+
+    // String reader: `count` characters of the `available` remaining ones on, as Soft would.
+    void MoveOn(size_t count, size_t available) {
+        if (count < available) {
+            in_.Skip(count);
+        } else {
+            in_.SkipToEnd();
+            ended_ = true;
+        }
     }
 
     // Appends the characters from the current one up to the first that `stop` accepts, which
@@ -100,7 +146,7 @@ private:
     // input as Soft does. The string reader hands over the whole run at once.
     template <class Stop>
     void Run(std::string& out, Stop stop, bool mayEnd) {
-        if constexpr (std::is_same_v<Reader, TXMLStringReader>) {
+        if constexpr (kDirect) {
             if (ended_) return;
             const std::string_view rest = in_.Remaining();
             size_t count = 0;
@@ -179,17 +225,24 @@ private:
 
     bool Element(TXMLNode& parent, int depth) {
         if (ended_ || C() != '<') return false;
-        in_.SaveState();
-        Soft();
-        if (ended_ || !IsNameStart(C())) {
-            in_.RestoreState();
-            ended_ = false;
-            return false;
+        if constexpr (kDirect) {
+            const std::string_view rest = in_.Remaining();
+            if (rest.size() < 2 || !IsNameStart(rest[1])) return false;
+            in_.Skip(1);
+        } else {
+            in_.SaveState();
+            Soft();
+            if (ended_ || !IsNameStart(C())) {
+                in_.RestoreState();
+                ended_ = false;
+                return false;
+            }
+            in_.FreeState();
         }
-        in_.FreeState();
         if (depth >= kMaxXmlNesting)
             throw Error("Elements nested deeper than " + std::to_string(kMaxXmlNesting) + " levels");
-        TXMLNode& element = *parent.AddChild(std::make_unique<TXMLNode>(TXMLNodeType::Element, Name()));
+        TXMLNode& element = *parent.AddChild(std::make_unique<TXMLNode>(TXMLNodeType::Element));
+        ReadName(element.name);
         const size_t attributesFrom = attributes_.size();
         do {
             SkipWhite();
@@ -218,15 +271,16 @@ private:
     }
 
     bool Attribute(std::vector<std::unique_ptr<TXMLNode>>& attributes) {
-        std::string name = Name();
-        if (name.empty()) return false;
+        if (!AtNameStart()) return false;
+        auto attribute = std::make_unique<TXMLNode>(TXMLNodeType::Attribute);
+        ReadName(attribute->name);
         SkipWhite();
         if (ended_ || C() != '=') throw Error("Equals sign missing in attribute");
         Advance();
         SkipWhite();
         const char quote = C();
-        if (ended_ || (quote != '"' && quote != '\'')) throw Error("Attribute \"" + name + "\" missing value");
-        auto attribute = std::make_unique<TXMLNode>(TXMLNodeType::Attribute, std::move(name));
+        if (ended_ || (quote != '"' && quote != '\''))
+            throw Error("Attribute \"" + attribute->name + "\" missing value");
         std::string& value = attribute->value;
         Advance();
         for (;;) {
@@ -279,21 +333,20 @@ private:
         if (ended_ || C() != '&') throw Error("All references must begin with \"&\"");
         std::string text;
         Advance();
-        while (C() != ';') {
-            text += C();
-            Advance();
-        }
+        Run(
+            text, [](char c) { return c == ';'; }, false);
         Advance();
+        const std::string_view name = text;  // compared without a call per candidate
         if (!text.empty() && text[0] == '#') {
             const auto code = TryIntegerText(text.substr(1));
             if (!code) throw Error("Invalid integer in reference &" + text + ";");
             return static_cast<char>(static_cast<uint32_t>(*code) & 0xFF);  // the low 8 bits
         }
-        if (text == "amp") return '&';
-        if (text == "lt") return '<';
-        if (text == "gt") return '>';
-        if (text == "quot") return '"';
-        if (text == "apos") return '\'';
+        if (name == "amp") return '&';
+        if (name == "lt") return '<';
+        if (name == "gt") return '>';
+        if (name == "quot") return '"';
+        if (name == "apos") return '\'';
         throw Error("Unrecognized reference");
     }
 
@@ -330,6 +383,9 @@ void* TXMLNode::operator new(size_t size) {
     if (kSanitizedBuild || size != sizeof(TXMLNode)) return ::operator new(size);
     if (FreeNode* node = freeNodes) {
         freeNodes = node->next;
+        // Freed nodes are scattered and long out of the cache: the next one is fetched while
+        // this one is being filled.
+        __builtin_prefetch(freeNodes, 1);
         return node;
     }
     if (chunkNext == chunkEnd) {
