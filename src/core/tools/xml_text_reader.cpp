@@ -1,6 +1,7 @@
 #include "core/tools/xml_text_reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <string_view>
 #include <type_traits>
@@ -355,12 +356,25 @@ private:
     bool ended_ = false;                                 // soft-advanced past the last character
 };
 
-// Node storage: chunks of nodes handed out in order, freed nodes kept on a list for reuse, one
-// pool per thread (a node freed on another thread joins that thread's pool). Chunks are kept.
+// Node storage, one pool per thread: chunks of slots handed out in order, freed slots kept on a
+// list for reuse. Each slot starts with the number of the pool that handed it out. Once every
+// slot a pool handed out is back with it, its chunks are handed out from the start again, so
+// the nodes of the next document lie in the order they are read rather than scattered. A node
+// freed on another thread joins that thread's list; its own pool then never starts over (the
+// slot stays out), and the other pool drops it when it starts over. Chunks are kept.
 struct FreeNode {
     FreeNode* next;
 };
-constexpr size_t kNodesPerChunk = 1024;
+constexpr size_t kSlotHeader = sizeof(uint64_t);  // the pool number; keeps the node 8-aligned
+constexpr size_t kSlotSize = kSlotHeader + sizeof(TXMLNode);
+constexpr size_t kSlotsPerChunk = 1024;
+struct ChunkHeader {
+    ChunkHeader* next;  // the chunk after this one, in the order they were made
+    uint64_t padding;
+};
+static_assert(sizeof(ChunkHeader) % alignof(TXMLNode) == 0 && kSlotSize % alignof(TXMLNode) == 0);
+constexpr size_t kChunkSize = sizeof(ChunkHeader) + kSlotsPerChunk * kSlotSize;
+
 // Under AddressSanitizer every node is a heap block of its own, so misuse of a node is caught.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitizedBuild = true;
@@ -373,34 +387,66 @@ constexpr bool kSanitizedBuild = false;
 #else
 constexpr bool kSanitizedBuild = false;
 #endif
-thread_local FreeNode* freeNodes = nullptr;
-thread_local char* chunkNext = nullptr;
-thread_local char* chunkEnd = nullptr;
+std::atomic<uint64_t> lastPoolNumber{0};
+
+struct NodePool {
+    uint64_t number = 0;   // 0 until the thread's first node
+    size_t handedOut = 0;  // slots stamped with this pool's number and not yet back
+    FreeNode* freeNodes = nullptr;
+    ChunkHeader* firstChunk = nullptr;
+    ChunkHeader* chunk = nullptr;  // the chunk handed out from, or none yet
+    char* next = nullptr;          // next unused slot in it
+    char* end = nullptr;
+
+    char* TakeSlot() {
+        if (FreeNode* node = freeNodes) {
+            freeNodes = node->next;
+            return reinterpret_cast<char*>(node) - kSlotHeader;
+        }
+        if (next == end) NextChunk();
+        char* slot = next;
+        next += kSlotSize;
+        return slot;
+    }
+    void NextChunk() {
+        ChunkHeader* following = chunk ? chunk->next : firstChunk;
+        if (!following) {
+            following = static_cast<ChunkHeader*>(::operator new(kChunkSize));
+            following->next = nullptr;
+            (chunk ? chunk->next : firstChunk) = following;
+        }
+        chunk = following;
+        next = reinterpret_cast<char*>(chunk) + sizeof(ChunkHeader);
+        end = reinterpret_cast<char*>(chunk) + kChunkSize;
+    }
+    // Every slot is back: the list (which may hold other pools' slots) is dropped.
+    void StartOver() {
+        freeNodes = nullptr;
+        chunk = nullptr;
+        next = end = nullptr;
+    }
+};
+thread_local NodePool nodePool;
 
 }  // namespace
 
 void* TXMLNode::operator new(size_t size) {
     if (kSanitizedBuild || size != sizeof(TXMLNode)) return ::operator new(size);
-    if (FreeNode* node = freeNodes) {
-        freeNodes = node->next;
-        // Freed nodes are scattered and long out of the cache: the next one is fetched while
-        // this one is being filled.
-        __builtin_prefetch(freeNodes, 1);
-        return node;
-    }
-    if (chunkNext == chunkEnd) {
-        chunkNext = static_cast<char*>(::operator new(kNodesPerChunk * sizeof(TXMLNode)));
-        chunkEnd = chunkNext + kNodesPerChunk * sizeof(TXMLNode);
-    }
-    void* node = chunkNext;
-    chunkNext += sizeof(TXMLNode);
-    return node;
+    NodePool& pool = nodePool;
+    if (pool.number == 0) pool.number = ++lastPoolNumber;
+    char* slot = pool.TakeSlot();
+    *reinterpret_cast<uint64_t*>(slot) = pool.number;
+    ++pool.handedOut;
+    return slot + kSlotHeader;
 }
 
 void TXMLNode::operator delete(void* node, size_t size) noexcept {
     if (!node) return;
     if (kSanitizedBuild || size != sizeof(TXMLNode)) return ::operator delete(node);
-    freeNodes = new (node) FreeNode{freeNodes};
+    NodePool& pool = nodePool;
+    const uint64_t owner = *reinterpret_cast<const uint64_t*>(static_cast<char*>(node) - kSlotHeader);
+    pool.freeNodes = new (node) FreeNode{pool.freeNodes};
+    if (owner == pool.number && --pool.handedOut == 0) pool.StartOver();
 }
 
 bool IsXmlName(const std::string& text) {
