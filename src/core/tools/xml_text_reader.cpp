@@ -1,6 +1,7 @@
 #include "core/tools/xml_text_reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <string_view>
 #include <type_traits>
@@ -11,9 +12,23 @@
 namespace kestrova {
 namespace {
 
-bool IsNameStart(char c) { return IsXmlNameStart(c); }
-bool IsNameChar(char c) { return IsXmlNameChar(c); }
-bool IsWhite(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
+// The character classes by table: names and white space are scanned a character at a time.
+enum : uint8_t { kNameStart = 1, kNameChar = 2, kWhite = 4 };
+struct CharClasses {
+    uint8_t of[256] = {};
+    constexpr CharClasses() {
+        for (int c = 0; c < 256; ++c) {
+            const char ch = static_cast<char>(c);
+            of[c] = (IsXmlNameStart(ch) ? kNameStart : 0) | (IsXmlNameChar(ch) ? kNameChar : 0) |
+                    (ch == '\t' || ch == '\n' || ch == '\r' || ch == ' ' ? kWhite : 0);
+        }
+    }
+};
+constexpr CharClasses kCharClasses;  // ready before any static initialiser reads a file
+bool Is(char c, uint8_t charClass) { return kCharClasses.of[static_cast<unsigned char>(c)] & charClass; }
+bool IsNameStart(char c) { return Is(c, kNameStart); }
+bool IsNameChar(char c) { return Is(c, kNameChar); }
+bool IsWhite(char c) { return Is(c, kWhite); }
 
 bool EndsWith(const std::string& text, const char* tail, size_t length) {
     return text.size() >= length && text.compare(text.size() - length, length, tail) == 0;
@@ -32,6 +47,9 @@ void TrimWhite(std::string& text) {
 // calls are direct; any other TXMLReader goes through its virtual operations.
 template <class Reader>
 class Parser {
+    // The string reader hands the parser runs of characters at once.
+    static constexpr bool kDirect = std::is_same_v<Reader, TXMLStringReader>;
+
 public:
     explicit Parser(Reader& reader) : in_(reader) {}
 
@@ -60,6 +78,14 @@ private:
     }
 
     bool SkipWhite() {
+        if constexpr (kDirect) {
+            if (ended_ || !IsWhite(C())) return false;
+            const std::string_view rest = in_.Remaining();
+            size_t count = 1;
+            while (count < rest.size() && IsWhite(rest[count])) ++count;
+            MoveOn(count, rest.size());
+            return true;
+        }
         bool skipped = false;
         while (!ended_ && IsWhite(C())) {
             Soft();
@@ -72,6 +98,14 @@ private:
     // input before the literal is complete is a mismatch.
     bool Match(const char* literal) {
         if (C() != literal[0] || ended_) return false;  // the common case, without saving a state
+        if constexpr (kDirect) {
+            const std::string_view rest = in_.Remaining();
+            size_t length = 1;
+            for (; literal[length]; ++length)
+                if (length == rest.size() || rest[length] != literal[length]) return false;
+            MoveOn(length, rest.size());
+            return true;
+        }
         in_.SaveState();
         const bool endedBefore = ended_;
         for (const char* c = literal; *c; ++c) {
@@ -89,10 +123,23 @@ private:
     // A name when the current character starts one; the empty text otherwise.
     std::string Name() {
         std::string name;
-        if (ended_ || !IsNameStart(C())) return name;
+        if (AtNameStart()) ReadName(name);
+        return name;
+    }
+    bool AtNameStart() const { return !ended_ && IsNameStart(C()); }
+    void ReadName(std::string& name) {
         Run(
             name, [](char c) { return !IsNameChar(c); }, false);
-        return name;
+    }
+
+    // String reader: `count` characters of the `available` remaining ones on, as Soft would.
+    void MoveOn(size_t count, size_t available) {
+        if (count < available) {
+            in_.Skip(count);
+        } else {
+            in_.SkipToEnd();
+            ended_ = true;
+        }
     }
 
     // Appends the characters from the current one up to the first that `stop` accepts, which
@@ -100,7 +147,7 @@ private:
     // input as Soft does. The string reader hands over the whole run at once.
     template <class Stop>
     void Run(std::string& out, Stop stop, bool mayEnd) {
-        if constexpr (std::is_same_v<Reader, TXMLStringReader>) {
+        if constexpr (kDirect) {
             if (ended_) return;
             const std::string_view rest = in_.Remaining();
             size_t count = 0;
@@ -179,17 +226,24 @@ private:
 
     bool Element(TXMLNode& parent, int depth) {
         if (ended_ || C() != '<') return false;
-        in_.SaveState();
-        Soft();
-        if (ended_ || !IsNameStart(C())) {
-            in_.RestoreState();
-            ended_ = false;
-            return false;
+        if constexpr (kDirect) {
+            const std::string_view rest = in_.Remaining();
+            if (rest.size() < 2 || !IsNameStart(rest[1])) return false;
+            in_.Skip(1);
+        } else {
+            in_.SaveState();
+            Soft();
+            if (ended_ || !IsNameStart(C())) {
+                in_.RestoreState();
+                ended_ = false;
+                return false;
+            }
+            in_.FreeState();
         }
-        in_.FreeState();
         if (depth >= kMaxXmlNesting)
             throw Error("Elements nested deeper than " + std::to_string(kMaxXmlNesting) + " levels");
-        TXMLNode& element = *parent.AddChild(std::make_unique<TXMLNode>(TXMLNodeType::Element, Name()));
+        TXMLNode& element = *parent.AddChild(std::make_unique<TXMLNode>(TXMLNodeType::Element));
+        ReadName(element.name);
         const size_t attributesFrom = attributes_.size();
         do {
             SkipWhite();
@@ -218,15 +272,16 @@ private:
     }
 
     bool Attribute(std::vector<std::unique_ptr<TXMLNode>>& attributes) {
-        std::string name = Name();
-        if (name.empty()) return false;
+        if (!AtNameStart()) return false;
+        auto attribute = std::make_unique<TXMLNode>(TXMLNodeType::Attribute);
+        ReadName(attribute->name);
         SkipWhite();
         if (ended_ || C() != '=') throw Error("Equals sign missing in attribute");
         Advance();
         SkipWhite();
         const char quote = C();
-        if (ended_ || (quote != '"' && quote != '\'')) throw Error("Attribute \"" + name + "\" missing value");
-        auto attribute = std::make_unique<TXMLNode>(TXMLNodeType::Attribute, std::move(name));
+        if (ended_ || (quote != '"' && quote != '\''))
+            throw Error("Attribute \"" + attribute->name + "\" missing value");
         std::string& value = attribute->value;
         Advance();
         for (;;) {
@@ -279,21 +334,20 @@ private:
         if (ended_ || C() != '&') throw Error("All references must begin with \"&\"");
         std::string text;
         Advance();
-        while (C() != ';') {
-            text += C();
-            Advance();
-        }
+        Run(
+            text, [](char c) { return c == ';'; }, false);
         Advance();
+        const std::string_view name = text;  // compared without a call per candidate
         if (!text.empty() && text[0] == '#') {
             const auto code = TryIntegerText(text.substr(1));
             if (!code) throw Error("Invalid integer in reference &" + text + ";");
             return static_cast<char>(static_cast<uint32_t>(*code) & 0xFF);  // the low 8 bits
         }
-        if (text == "amp") return '&';
-        if (text == "lt") return '<';
-        if (text == "gt") return '>';
-        if (text == "quot") return '"';
-        if (text == "apos") return '\'';
+        if (name == "amp") return '&';
+        if (name == "lt") return '<';
+        if (name == "gt") return '>';
+        if (name == "quot") return '"';
+        if (name == "apos") return '\'';
         throw Error("Unrecognized reference");
     }
 
@@ -302,12 +356,25 @@ private:
     bool ended_ = false;                                 // soft-advanced past the last character
 };
 
-// Node storage: chunks of nodes handed out in order, freed nodes kept on a list for reuse, one
-// pool per thread (a node freed on another thread joins that thread's pool). Chunks are kept.
+// Node storage, one pool per thread: chunks of slots handed out in order, freed slots kept on a
+// list for reuse. Each slot starts with the number of the pool that handed it out. Once every
+// slot a pool handed out is back with it, its chunks are handed out from the start again, so
+// the nodes of the next document lie in the order they are read rather than scattered. A node
+// freed on another thread joins that thread's list; its own pool then never starts over (the
+// slot stays out), and the other pool drops it when it starts over. Chunks are kept.
 struct FreeNode {
     FreeNode* next;
 };
-constexpr size_t kNodesPerChunk = 1024;
+constexpr size_t kSlotHeader = sizeof(uint64_t);  // the pool number; keeps the node 8-aligned
+constexpr size_t kSlotSize = kSlotHeader + sizeof(TXMLNode);
+constexpr size_t kSlotsPerChunk = 1024;
+struct ChunkHeader {
+    ChunkHeader* next;  // the chunk after this one, in the order they were made
+    uint64_t padding;
+};
+static_assert(sizeof(ChunkHeader) % alignof(TXMLNode) == 0 && kSlotSize % alignof(TXMLNode) == 0);
+constexpr size_t kChunkSize = sizeof(ChunkHeader) + kSlotsPerChunk * kSlotSize;
+
 // Under AddressSanitizer every node is a heap block of its own, so misuse of a node is caught.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitizedBuild = true;
@@ -320,31 +387,66 @@ constexpr bool kSanitizedBuild = false;
 #else
 constexpr bool kSanitizedBuild = false;
 #endif
-thread_local FreeNode* freeNodes = nullptr;
-thread_local char* chunkNext = nullptr;
-thread_local char* chunkEnd = nullptr;
+std::atomic<uint64_t> lastPoolNumber{0};
+
+struct NodePool {
+    uint64_t number = 0;   // 0 until the thread's first node
+    size_t handedOut = 0;  // slots stamped with this pool's number and not yet back
+    FreeNode* freeNodes = nullptr;
+    ChunkHeader* firstChunk = nullptr;
+    ChunkHeader* chunk = nullptr;  // the chunk handed out from, or none yet
+    char* next = nullptr;          // next unused slot in it
+    char* end = nullptr;
+
+    char* TakeSlot() {
+        if (FreeNode* node = freeNodes) {
+            freeNodes = node->next;
+            return reinterpret_cast<char*>(node) - kSlotHeader;
+        }
+        if (next == end) NextChunk();
+        char* slot = next;
+        next += kSlotSize;
+        return slot;
+    }
+    void NextChunk() {
+        ChunkHeader* following = chunk ? chunk->next : firstChunk;
+        if (!following) {
+            following = static_cast<ChunkHeader*>(::operator new(kChunkSize));
+            following->next = nullptr;
+            (chunk ? chunk->next : firstChunk) = following;
+        }
+        chunk = following;
+        next = reinterpret_cast<char*>(chunk) + sizeof(ChunkHeader);
+        end = reinterpret_cast<char*>(chunk) + kChunkSize;
+    }
+    // Every slot is back: the list (which may hold other pools' slots) is dropped.
+    void StartOver() {
+        freeNodes = nullptr;
+        chunk = nullptr;
+        next = end = nullptr;
+    }
+};
+thread_local NodePool nodePool;
 
 }  // namespace
 
 void* TXMLNode::operator new(size_t size) {
     if (kSanitizedBuild || size != sizeof(TXMLNode)) return ::operator new(size);
-    if (FreeNode* node = freeNodes) {
-        freeNodes = node->next;
-        return node;
-    }
-    if (chunkNext == chunkEnd) {
-        chunkNext = static_cast<char*>(::operator new(kNodesPerChunk * sizeof(TXMLNode)));
-        chunkEnd = chunkNext + kNodesPerChunk * sizeof(TXMLNode);
-    }
-    void* node = chunkNext;
-    chunkNext += sizeof(TXMLNode);
-    return node;
+    NodePool& pool = nodePool;
+    if (pool.number == 0) pool.number = ++lastPoolNumber;
+    char* slot = pool.TakeSlot();
+    *reinterpret_cast<uint64_t*>(slot) = pool.number;
+    ++pool.handedOut;
+    return slot + kSlotHeader;
 }
 
 void TXMLNode::operator delete(void* node, size_t size) noexcept {
     if (!node) return;
     if (kSanitizedBuild || size != sizeof(TXMLNode)) return ::operator delete(node);
-    freeNodes = new (node) FreeNode{freeNodes};
+    NodePool& pool = nodePool;
+    const uint64_t owner = *reinterpret_cast<const uint64_t*>(static_cast<char*>(node) - kSlotHeader);
+    pool.freeNodes = new (node) FreeNode{pool.freeNodes};
+    if (owner == pool.number && --pool.handedOut == 0) pool.StartOver();
 }
 
 bool IsXmlName(const std::string& text) {

@@ -22,8 +22,10 @@ enum class TXMLNodeType : uint8_t {
 };
 
 // Name start ":", "_", "A"-"Z", "a"-"z"; then also "0"-"9", "-", "." and 0xB7.
-inline bool IsXmlNameStart(char c) { return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-inline bool IsXmlNameChar(char c) {
+constexpr bool IsXmlNameStart(char c) {
+    return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+constexpr bool IsXmlNameChar(char c) {
     return IsXmlNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == static_cast<char>(0xB7);
 }
 bool IsXmlName(const std::string& text);

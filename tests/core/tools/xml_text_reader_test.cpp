@@ -4,6 +4,7 @@
 
 #include <pugixml.hpp>
 #include <random>
+#include <thread>
 #include <tuple>
 
 #include "support/error_text.h"
@@ -116,6 +117,28 @@ TEST(XmlTextReader, DisplayTexts) {
     EXPECT_EQ(a.DisplayText(), "a = 5");
     EXPECT_EQ(a.Child(0).DisplayText(), "id = x");
     EXPECT_EQ(a.Child(1).DisplayText(), "b");
+}
+
+// Node storage is reused once a thread's nodes are all freed; a node freed on another thread
+// must not make either thread reuse the slots of a document still alive.
+TEST(XmlTextReader, LiveDocumentsSurviveNodesFreedAnywhere) {
+    const std::string text = "<a x=\"1\" y=\"2\"><b z=\"3\"/>t</a>";
+    const std::string shape = "D[Ea=t[Ax=1 Ay=2 Eb[Az=3]]]";
+    auto kept = Parse(text);
+    auto elsewhere = Parse(text);
+    std::unique_ptr<TXMLNode> keptThere;
+    std::thread([&] {
+        keptThere = Parse(text);
+        elsewhere.reset();           // this thread's nodes, freed on another
+        auto passing = Parse(text);  // reuses what is free there
+        passing.reset();
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(Shape(*Parse(text)), shape);
+        EXPECT_EQ(Shape(*keptThere), shape);
+    }).join();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Shape(*Parse(text)), shape);
+    keptThere.reset();  // the other thread's nodes, freed here
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Shape(*Parse(text)), shape);
+    EXPECT_EQ(Shape(*kept), shape);
 }
 
 TEST(XmlTextReader, DeepNestingIsRefusedNotOverflowed) {
