@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <pwd.h>
 
 #include "core/project/file_system.h"
 
@@ -27,6 +28,12 @@ std::optional<std::string> NonEmpty(const EnvironmentLookup& environment, const 
     auto value = environment(name);
     if (value && value->empty()) value.reset();
     return value;
+}
+
+// The home folder of the account, for a process started without HOME.
+std::string AccountHome() {
+    const passwd* account = ::getpwuid(::geteuid());
+    return account && account->pw_dir ? account->pw_dir : "/tmp";
 }
 
 }  // namespace
@@ -57,7 +64,7 @@ WorkspaceLocation ChooseWorkspace(const std::string& executableDirectory, const 
     if (const auto xdg = NonEmpty(environment, "XDG_DATA_HOME"); xdg && xdg->front() == '/')
         data = WithoutTrailingSeparators(*xdg);  // relative values are ignored, as the XDG rules say
     else
-        data = WithoutTrailingSeparators(NonEmpty(environment, "HOME").value_or("")) + "/.local/share";
+        data = WithoutTrailingSeparators(NonEmpty(environment, "HOME").value_or(AccountHome())) + "/.local/share";
     return {data + "/" + kWorkspaceFolderName, WorkspacePlace::UserDataFolder};
 }
 
