@@ -28,7 +28,7 @@ std::vector<Command> OutputCommands();     // check, image, gsd, map
 std::vector<Command> ComposeCommands();    // compose
 std::vector<Command> XmlToolCommands();    // xml-tree
 std::vector<Command> CanopenCommands();    // canopen
-std::vector<Command> InspectCommands();    // decode, verify, lint
+std::vector<Command> ReadBackCommands();    // decode, verify, lint
 std::vector<Command> DbcCommands();        // dbc-list, dbc-import
 
 }  // namespace kestrova::cli

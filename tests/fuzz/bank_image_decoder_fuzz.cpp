@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/inspect/bank_image_decoder.h"
-#include "core/inspect/image_description.h"
+#include "core/readback/bank_image_decoder.h"
+#include "core/readback/image_description.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

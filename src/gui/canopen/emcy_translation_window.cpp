@@ -14,6 +14,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "gui/canopen/side_pages_layout.h"
+
 namespace kestrova {
 namespace {
 
@@ -67,21 +69,9 @@ TFemcy::TFemcy(ProjectContext& context, Dialogs& dialogs, QWidget* parent)
     setWindowTitle("Set Traslate EMCY");
     for (CanSide side : kCanSides) tabs_->addTab(MakePage(side), kSideTexts[SideIndex(side)].page);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    auto* ok = Button("OK", "okButton", this);
-    auto* cancel = Button("Cancel", "cancelButton", this);
-    auto* exportButton = Button("Export", "exportButton", this);
-    auto* importButton = Button("Import", "importButton", this);
-    for (QPushButton* button : {ok, cancel, exportButton, importButton}) buttons->addWidget(button);
-    connect(ok, &QPushButton::clicked, this, &TFemcy::OkClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(exportButton, &QPushButton::clicked, this, &TFemcy::ExportClick);
-    connect(importButton, &QPushButton::clicked, this, &TFemcy::ImportClick);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs_);
-    layout->addLayout(buttons);
+    LayOutSidePages(
+        *this, tabs_,
+        {[this] { OkClick(); }, [this] { reject(); }, [this] { ExportClick(); }, [this] { ImportClick(); }});
 }
 
 QWidget* TFemcy::MakePage(CanSide side) {

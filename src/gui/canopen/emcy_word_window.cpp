@@ -14,6 +14,7 @@
 
 #include "core/canopen/csv_export.h"
 #include "core/canopen/spreadsheet_import.h"
+#include "gui/canopen/side_pages_layout.h"
 
 namespace kestrova {
 namespace {
@@ -74,23 +75,9 @@ TFWemcy::TFWemcy(ProjectContext& context, Dialogs& dialogs, QWidget* parent)
     tabs_->addTab(MakePage(CanSide::A), "CanA");
     tabs_->addTab(MakePage(CanSide::B), "CanB");
 
-    auto* buttons = new QHBoxLayout;
-    const auto addButton = [this, buttons](const char* text, const char* name, void (TFWemcy::*handler)()) {
-        auto* button = new QPushButton(text, this);
-        button->setObjectName(name);
-        buttons->addWidget(button);
-        connect(button, &QPushButton::clicked, this, handler);
-        return button;
-    };
-    buttons->addStretch();
-    addButton("OK", "okButton", &TFWemcy::OkClick)->setDefault(true);
-    addButton("Cancel", "cancelButton", &TFWemcy::reject);
-    addButton("Export", "exportButton", &TFWemcy::ExportClick);
-    addButton("Import", "importButton", &TFWemcy::ImportClick);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs_);
-    layout->addLayout(buttons);
+    LayOutSidePages(
+        *this, tabs_,
+        {[this] { OkClick(); }, [this] { reject(); }, [this] { ExportClick(); }, [this] { ImportClick(); }, true});
 }
 
 QWidget* TFWemcy::MakePage(CanSide side) {

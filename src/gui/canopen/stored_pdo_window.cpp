@@ -15,6 +15,7 @@
 
 #include "core/canopen/csv_export.h"
 #include "core/canopen/spreadsheet_import.h"
+#include "gui/canopen/side_pages_layout.h"
 
 namespace kestrova {
 namespace {
@@ -50,23 +51,9 @@ TFInfopdo::TFInfopdo(ProjectContext& context, Dialogs& dialogs, QWidget* parent)
     tabs->addTab(MakePage(CanSide::A), "CanA");
     tabs->addTab(MakePage(CanSide::B), "CanB");
 
-    auto* buttons = new QHBoxLayout;
-    const auto addButton = [this, buttons](const char* text, const char* name, void (TFInfopdo::*handler)()) {
-        auto* button = new QPushButton(text, this);
-        button->setObjectName(name);
-        buttons->addWidget(button);
-        connect(button, &QPushButton::clicked, this, handler);
-        return button;
-    };
-    buttons->addStretch();
-    addButton("OK", "okButton", &TFInfopdo::OkClick)->setDefault(true);
-    addButton("Cancel", "cancelButton", &TFInfopdo::reject);
-    addButton("Export", "exportButton", &TFInfopdo::ExportClick);
-    addButton("Import", "importButton", &TFInfopdo::ImportClick);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs);
-    layout->addLayout(buttons);
+    LayOutSidePages(
+        *this, tabs,
+        {[this] { OkClick(); }, [this] { reject(); }, [this] { ExportClick(); }, [this] { ImportClick(); }, true});
 }
 
 QWidget* TFInfopdo::MakePage(CanSide side) {

@@ -3,10 +3,10 @@
 
 #include "cli_commands.h"
 #include "cli_support.h"
-#include "core/inspect/bank_image_decoder.h"
-#include "core/inspect/image_description.h"
-#include "core/inspect/j1939_lint.h"
-#include "core/inspect/project_verify.h"
+#include "core/readback/bank_image_decoder.h"
+#include "core/readback/image_description.h"
+#include "core/readback/j1939_lint.h"
+#include "core/readback/project_verify.h"
 #include "core/outputs/bank_image.h"
 #include "core/outputs/module_layout.h"
 
@@ -54,7 +54,7 @@ int RunLint(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
-std::vector<Command> InspectCommands() {
+std::vector<Command> ReadBackCommands() {
     return {
         {"decode", "FILE [--json]", "print a configuration image (bank.bin) in words",
          "Reads a configuration image back: the header's section offsets, each receive frame\n"

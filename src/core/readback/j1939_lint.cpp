@@ -1,10 +1,10 @@
-#include "core/inspect/j1939_lint.h"
+#include "core/readback/j1939_lint.h"
 
 #include <cstdio>
 #include <map>
 #include <tuple>
 
-#include "core/inspect/image_description.h"
+#include "core/readback/image_description.h"
 #include "core/outputs/module_layout.h"
 #include "core/project/integer_text.h"
 #include "core/project/xml_document.h"

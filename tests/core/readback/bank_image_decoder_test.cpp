@@ -1,4 +1,4 @@
-#include "core/inspect/bank_image_decoder.h"
+#include "core/readback/bank_image_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <random>
 
 #include "../outputs/output_fixture.h"
-#include "core/inspect/image_description.h"
+#include "core/readback/image_description.h"
 #include "core/outputs/bank_image.h"
 
 namespace kestrova::testing {

@@ -1,4 +1,4 @@
-#include "core/inspect/image_description.h"
+#include "core/readback/image_description.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "core/inspect/j1939_lint.h"
+#include "core/readback/j1939_lint.h"
 
 #include <gtest/gtest.h>
 

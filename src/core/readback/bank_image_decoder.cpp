@@ -1,4 +1,4 @@
-#include "core/inspect/bank_image_decoder.h"
+#include "core/readback/bank_image_decoder.h"
 
 #include "core/outputs/module_layout.h"
 #include "core/project/error.h"

@@ -1,4 +1,4 @@
-#include "core/inspect/project_verify.h"
+#include "core/readback/project_verify.h"
 
 #include <gtest/gtest.h>
 

@@ -18,7 +18,7 @@ struct CliResult {
     std::string out, err;
 };
 
-class Inspect : public ::testing::Test {
+class ReadBack : public ::testing::Test {
 protected:
     kestrova::testing::TempDir dir;
     std::string project = dir / "sample_project";
@@ -36,7 +36,7 @@ protected:
     }
 };
 
-TEST_F(Inspect, DecodeVerifyAndLintOnTheSampleProject) {
+TEST_F(ReadBack, DecodeVerifyAndLintOnTheSampleProject) {
     EXPECT_EQ(Cli({"lint", project}).status, 0);
     ASSERT_EQ(Cli({"image", project}).status, 0);
     const CliResult decode = Cli({"decode", project + "/bin/bank.bin"});
@@ -60,7 +60,7 @@ TEST_F(Inspect, DecodeVerifyAndLintOnTheSampleProject) {
                                "  timer T2: only in the image: 250 ms\n");
 }
 
-TEST_F(Inspect, UnreadableFilesAndUsage) {
+TEST_F(ReadBack, UnreadableFilesAndUsage) {
     const CliResult missing = Cli({"verify", project});  // no bin/bank.bin yet
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find(project + "/bin/bank.bin"), std::string::npos) << missing.err;

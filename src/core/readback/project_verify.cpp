@@ -1,11 +1,11 @@
-#include "core/inspect/project_verify.h"
+#include "core/readback/project_verify.h"
 
 #include <cctype>
 #include <cstdio>
 
 #include "core/editors/editor_table.h"
-#include "core/inspect/bank_image_decoder.h"
-#include "core/inspect/image_description.h"
+#include "core/readback/bank_image_decoder.h"
+#include "core/readback/image_description.h"
 #include "core/outputs/gsd_file.h"
 #include "core/outputs/module_layout.h"
 #include "core/project/file_system.h"
