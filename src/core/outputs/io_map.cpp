@@ -75,6 +75,17 @@ std::string CsvField(const std::string& text) {
     return quoted + "\"";
 }
 
+std::string HexBytes(const std::vector<uint8_t>& bytes, int offset, int length) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (int i = offset; i < offset + length && i >= 0 && static_cast<size_t>(i) < bytes.size(); ++i) {
+        if (!text.empty()) text += ' ';
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0xF];
+    }
+    return text;
+}
+
 }  // namespace
 
 IoMap BuildIoMap(const ProjectContext& context) {
@@ -158,6 +169,23 @@ std::string IoMapText(const IoMap& map) {
     if (!map.modules.empty()) out += Aligned(modules);
     return out;
 }
+
+std::string IoMapInputAreaText(const IoMap& map, const std::vector<uint8_t>& inputArea) {
+    std::string out = "PROFIBUS input data (" + std::to_string(map.inputBytes) + " bytes)\n";
+    Table table{{"Offset", "Length", "Module", "Slot", "Frame", "DP", "PGN", "SA", "Mnemonic", "Bytes"}};
+    for (const auto& range : map.ranges) {
+        if (!range.input) continue;
+        const std::string module = ModuleText(range);
+        table.push_back({std::to_string(range.offset), std::to_string(range.length), module, module, range.frame,
+                         range.isFrame ? std::to_string(range.dataPage) : "", range.isFrame ? PgnText(range.pgn) : "",
+                         range.isFrame ? std::to_string(range.sourceAddress) : "", PrintableText(range.mnemonic),
+                         HexBytes(inputArea, range.offset, range.length)});
+    }
+    if (table.size() == 1) return out + "  (none)\n";
+    return out + Aligned(table);
+}
+
+std::string AlignedText(const std::vector<std::vector<std::string>>& rows) { return Aligned(rows); }
 
 std::string IoMapCsv(const IoMap& map) {
     std::string out =

@@ -3,6 +3,7 @@
 #include "core/outputs/gsd_file.h"
 #include "core/project/project_context.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,5 +42,12 @@ IoMap BuildIoMap(const ProjectContext& context);
 // spreadsheet.
 std::string IoMapText(const IoMap& map);
 std::string IoMapCsv(const IoMap& map);
+
+// The input side of the map with the bytes of each range in hexadecimal, as they stand in
+// `inputArea` (the PROFIBUS input data, from offset 0; bytes past its end are left out).
+std::string IoMapInputAreaText(const IoMap& map, const std::vector<uint8_t>& inputArea);
+
+// Rows of words in columns, each column as wide as its widest word, two blanks at the left.
+std::string AlignedText(const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace kestrova

@@ -18,6 +18,7 @@
 #include "gui/editors/send_info_window.h"
 #include "gui/editors/send_timers_window.h"
 #include "gui/project/new_project_dialog.h"
+#include "gui/replay/replay_trace_window.h"
 #include "gui/tools/about_window.h"
 #include "gui/tools/help_window.h"
 #include "gui/tools/select_string_window.h"
@@ -54,6 +55,7 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     recInfo = new TF_Rec_Info(context, dialogs, owner);
     senInfo = new TF_Sen_Info(context, dialogs, owner);
     bootSer = new TFBootSer(context, dialogs, owner);
+    replay = new TFReplay(context, dialogs, owner);
 
     main->SetNewProjectDialog(saveproj);
     main->Bind(MainCommand::Communication, [this] { pargen->ShowModal(); });
@@ -87,6 +89,7 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     openers["TF_Rec_Info"] = [this] { recInfo->ShowModal(); };
     openers["TF_Sen_Info"] = [this] { senInfo->ShowModal(); };
     openers["TFBootSer"] = [this] { bootSer->ShowModal(); };
+    openers["TFReplay"] = [this] { replay->ShowModal(); };
 }
 
 bool ApplicationWindows::Open(const std::string& windowClass) const {
