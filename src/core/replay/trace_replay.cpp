@@ -335,11 +335,11 @@ std::string ReplaySummaryText(const ReplayProject& project, const ReplayResult& 
     bool any = false;
     for (size_t kind = 0; kind < kSkipKinds; ++kind) {
         if (result.skipped[kind] == 0) continue;
-        out += std::string(any ? "," : "") + " " + std::to_string(result.skipped[kind]) + " " +
-               SkipKindText(static_cast<SkipKind>(kind));
+        out += std::string(any ? "" : "\n") + "  " + SkipKindText(static_cast<SkipKind>(kind)) + ": " +
+               std::to_string(result.skipped[kind]) + "\n";
         any = true;
     }
-    out += any ? "\n" : " none\n";
+    if (!any) out += " none\n";
 
     out += "\nMalformed lines: " + std::to_string(result.malformedLines) + "\n";
     for (const auto& line : result.malformed) out += "  line " + std::to_string(line.line) + ": " + line.problem + "\n";

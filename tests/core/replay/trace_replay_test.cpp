@@ -362,7 +362,7 @@ TEST(Replay, SummaryNamesRowsNeverMatchedSkippedAndMalformedLines) {
     const Replayed r = Replay(trace.text);
     const std::string summary = ReplaySummaryText(r.project, r.result);
     for (const char* part : {"Lines read: 14; 1 extended frame replayed; 0 transport-protocol messages completed",
-                             "  row 6 (Never): DP 0, PGN 0xFEE3, SA 0\n", "Skipped: 1 standard (11-bit) frames\n",
+                             "  row 6 (Never): DP 0, PGN 0xFEE3, SA 0\n", "Skipped:\n  standard (11-bit) frames: 1\n\n",
                              "Malformed lines: 12\n  line 3: the identifier is not 3 or 8 hexadecimal digits\n",
                              "  line 12: the identifier", "  (2 more)\n"})
         EXPECT_NE(summary.find(part), std::string::npos) << part << "\n" << summary;
