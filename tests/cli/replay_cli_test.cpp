@@ -51,15 +51,15 @@ protected:
 TEST_F(ReplayCli, SummaryAndCsvForEveryTraceFormat) {
     const CliResult log = Cli({"replay", project, ReplayData("bus.log"), "--csv", dir / "log.csv"});
     ASSERT_EQ(log.status, 0) << log.err;
-    for (const char* part :
-         {"2 transport-protocol messages completed",
-          "  1    Vehicle speed            0   0xFEF1  0   N   10       1436509052.000000  1436509052.900000  100.0 ms\n",
-          "Rows never matched:\n  row 4 (Engine hours): DP 0, PGN 0xFEE5, SA 0\n",
-          "  0   0xF004  0   10     100.0 ms\n",
-          "  standard (11-bit) frames: 1\n  frames with the extended data page bit: 1\n",
-          "Input data at the end of the trace:\nPROFIBUS input data (44 bytes)\n",
-          "DM1                      01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11 12 13 14\n",
-          "Software identification  34 35 36 37 38 39 3A 3B\n"})
+    for (const char* part : {"2 transport-protocol messages completed",
+                             "  1    Vehicle speed            0   0xFEF1  0   N   10       1436509052.000000  "
+                             "1436509052.900000  100.0 ms\n",
+                             "Rows never matched:\n  row 4 (Engine hours): DP 0, PGN 0xFEE5, SA 0\n",
+                             "  0   0xF004  0   10     100.0 ms\n",
+                             "  standard (11-bit) frames: 1\n  frames with the extended data page bit: 1\n",
+                             "Input data at the end of the trace:\nPROFIBUS input data (44 bytes)\n",
+                             "DM1                      01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11 12 13 14\n",
+                             "Software identification  34 35 36 37 38 39 3A 3B\n"})
         EXPECT_NE(log.out.find(part), std::string::npos) << part << "\n" << log.out;
     const std::string csv = ReadText(dir / "log.csv");
     EXPECT_EQ(csv.rfind("time,row,offset,bytes\r\n1436509052.000000,1,0,0010020304050607\r\n", 0), 0u) << csv;
