@@ -12,11 +12,12 @@ constexpr size_t kAddresses = 256;
 }  // namespace
 
 TransportSessions::TransportSessions(std::function<bool(uint8_t, uint32_t)> keepsData)
-    : keepsData_(std::move(keepsData)), sessions_(kAddresses * kAddresses) {}
+    : keepsData_(std::move(keepsData)) {}
 
 TransportSessions::~TransportSessions() = default;
 
 TransportSessions::Session& TransportSessions::At(uint8_t source, uint8_t destination) {
+    if (sessions_.empty()) sessions_.resize(kAddresses * kAddresses);  // at the first transport frame
     auto& slot = sessions_[source * kAddresses + destination];
     if (!slot) slot = std::make_unique<Session>();
     return *slot;
@@ -124,6 +125,7 @@ const TransportMessage* TransportSessions::Feed(int64_t clockNs, uint32_t identi
         case kControlEndOfMessageAck:
             return ConnectionManagementReply(clockNs, source, destination, data);
         case kControlAbort:  // from either side of the pair
+            if (sessions_.empty()) return nullptr;
             for (Session* session : {sessions_[source * kAddresses + destination].get(),
                                      sessions_[destination * kAddresses + source].get()})
                 if (session && session->state != State::Done) session->state = State::Idle;

@@ -77,7 +77,7 @@ private:
     const TransportMessage* DataTransfer(int64_t clockNs, uint8_t source, uint8_t destination, const uint8_t* data);
 
     std::function<bool(uint8_t, uint32_t)> keepsData_;
-    std::vector<std::unique_ptr<Session>> sessions_;  // 65536 slots, source * 256 + destination
+    std::vector<std::unique_ptr<Session>> sessions_;  // none, or 65536 slots: source * 256 + destination
     TransportMessage message_;
 };
 
