@@ -10,7 +10,9 @@
 #include "core/canopen/emcy_word.h"
 #include "core/canopen/sdo_access.h"
 #include "core/canopen/stored_pdo.h"
+#include "core/project/loaded_document.h"
 #include "core/project/project_context.h"
+#include "core/project/project_lock.h"
 
 namespace kestrova::cli {
 namespace {
@@ -32,6 +34,14 @@ struct CanopenKind {
     const char* window;
     CanopenRun run;  // nullptr: not yet available
 };
+
+// --save after a load that kept only part of the document: refused, the window would ask.
+bool RefusePartlyRead(ConsoleDialogs& dialogs, const CanopenRequest& request, const std::string& path,
+                      const RowsRead& rows) {
+    if (!request.save || rows.Whole()) return false;
+    dialogs.ShowMessage(MessageKind::Plain, PartlyReadRefusal(path, rows));
+    return true;
+}
 
 void ReportExport(const ProjectContext& context, const std::string& baseName, size_t lines) {
     std::printf("exported %zu lines to %s\n", lines, CsvExportPath(context, baseName).c_str());
@@ -66,6 +76,7 @@ int RunEmcy(const ProjectContext& context, const CanopenRequest& request, Consol
         dialogs.ShowMessage(MessageKind::Plain, *load.message);
         if (*load.message != kEmcyNotFound) return kRefused;  // a missing document opens empty
     }
+    if (RefusePartlyRead(dialogs, request, path, load.rows)) return kRefused;
     if (request.workbook && !ImportEmcyTranslation(dialogs, *request.workbook, load.pages)) return kRefused;
     for (CanSide side : kCanSides)
         std::printf("side %s: %zu entries\n", side == CanSide::A ? "A" : "B", load.pages.Side(side).entries.size());
@@ -88,6 +99,7 @@ int RunEmcyWord(const ProjectContext& context, const CanopenRequest& request, Co
         dialogs.ShowMessage(MessageKind::Plain, *load.message);
         if (*load.message != kEmcyWordNotFound) return kRefused;  // a missing document opens empty
     }
+    if (RefusePartlyRead(dialogs, request, path, load.rows)) return kRefused;
     if (request.workbook && !ImportEmcyWords(dialogs, *request.workbook, load.pages)) return kRefused;
     for (CanSide side : kCanSides)
         std::printf("side %s: %zu words\n", side == CanSide::A ? "A" : "B", load.pages.Side(side).size());
@@ -107,6 +119,7 @@ int RunStoredPdo(const ProjectContext& context, const CanopenRequest& request, C
     StoredPdoLoad load = LoadStoredPdos(context);
     for (const std::string& message : load.messages) dialogs.ShowMessage(MessageKind::Plain, message);
     if (load.readFailed) return kRefused;  // missing documents open empty
+    if (RefusePartlyRead(dialogs, request, context.documents.sdoPdo, load.sdoPdoRows)) return kRefused;
     if (request.workbook && !ImportStoredPdos(dialogs, *request.workbook, load.pages)) return kRefused;
     for (CanSide side : kCanSides) {
         size_t sdos = 0;
@@ -151,6 +164,9 @@ int RunCanopen(const std::vector<std::string>& arguments) {
     ConsoleDialogs dialogs;
     const CanopenRequest request{OptionValue(arguments, "--import"), HasFlag(arguments, "--save"),
                                  HasFlag(arguments, "--export")};
+    // A run that writes into the project holds its lock from the load to the last write.
+    std::optional<ProjectLock> lock;
+    if (request.save || request.exportCsv) lock.emplace(context.projectDirectory);
     return kind->run(context, request, dialogs);
 }
 
@@ -169,7 +185,9 @@ std::vector<Command> CanopenCommands() {
          "                      (refused for sdo, whose OK writes nothing)\n"
          "  --export            writes PROJECT_DIR/<sheet>.csv, as Export\n"
          "A failed load or import, or a refused check, prints the window's message and exits 1;\n"
-         "nothing is written then.\n",
+         "nothing is written then. --save after a load that kept only part of the document (a\n"
+         "row that could not be read, rows without their side or PDO) is refused the same way,\n"
+         "naming the rows it would lose.\n",
          RunCanopen},
     };
 }

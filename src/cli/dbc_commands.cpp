@@ -5,6 +5,7 @@
 #include "cli_support.h"
 #include "core/dbc/dbc_file.h"
 #include "core/dbc/dbc_import.h"
+#include "core/project/project_lock.h"
 
 namespace kestrova::cli {
 namespace {
@@ -41,6 +42,7 @@ int RunDbcImport(const std::vector<std::string>& arguments) {
     const auto positionals = Positionals(arguments);
     const ProjectContext context = ProjectAt(positionals.at(0));
     const DbcFile dbc = ReadDbcFile(positionals.at(1));
+    const ProjectLock lock(context.projectDirectory);  // the lists are read, appended to and written whole
     const DbcImportResult result = ImportDbcMessages(context, dbc, receive, send);
     PrintAdded("Receive_Frame.xml", result.receiveRows);
     PrintAdded("Send_Frame.xml", result.sendRows);
@@ -65,7 +67,8 @@ std::vector<Command> DbcCommands() {
          "which takes every message of that PGN. Receive frames longer than 8 bytes use the\n"
          "transport protocol; send frames cannot be longer than 8 bytes. The lists must then pass\n"
          "the checks of the windows' OK (30 rows, 244 bytes of input data, ranges); otherwise the\n"
-         "first failure is printed, nothing is written and the exit status is 1.\n",
+         "first failure is printed, nothing is written and the exit status is 1. Runs on one\n"
+         "project take turns (see the project lock in the README).\n",
          RunDbcImport},
     };
 }

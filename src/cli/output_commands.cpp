@@ -1,17 +1,18 @@
+#include "core/outputs/output_commands.h"
+
+#include <cstdio>
+#include <optional>
+
 #include "cli_commands.h"
 #include "cli_support.h"
-
 #include "core/outputs/bank_image.h"
 #include "core/outputs/io_map.h"
-#include "core/outputs/output_commands.h"
 #include "core/outputs/project_limits.h"
 #include "core/project/dialogs.h"
 #include "core/project/error.h"
 #include "core/project/file_system.h"
 #include "core/project/project_context.h"
-
-#include <cstdio>
-#include <optional>
+#include "core/project/project_lock.h"
 
 namespace kestrova::cli {
 namespace {
@@ -33,6 +34,7 @@ int RunCheck(const std::vector<std::string>& arguments) {
 int RunImage(const std::vector<std::string>& arguments) {
     const ProjectContext context = ProjectAt(arguments.at(0));
     ConsoleDialogs dialogs;
+    const ProjectLock lock(context.projectDirectory);  // the image is built from documents no one is changing
     if (!PrepareDeviceUpdate(context, dialogs)) return kRefused;
     const std::string path = BankImagePath(context);
     std::printf("configuration image written to %s (%s)\n", path.c_str(), Bytes(ReadWholeFile(path).size()).c_str());

@@ -48,12 +48,14 @@ void EmcyPages::SelectFirstItems() {
 
 EmcyLoad LoadEmcyTranslation(const std::string& path) {
     EmcyLoad load;
+    std::optional<size_t> total;
     try {
         const auto document = ReadRowList(path);
         if (!document) {
             load.message = kEmcyNotFound;
             return load;
         }
+        total = document->rows.size();
         for (const XmlRow& row : document->rows) {
             std::array<std::string, kEmcyTextCount> texts;
             for (size_t i = 0; i < kEmcyTextCount; ++i) {
@@ -63,9 +65,11 @@ EmcyLoad LoadEmcyTranslation(const std::string& path) {
             const int32_t bypass = IntegerText(row.Required(kBypassSet));
             std::string item = texts[kEmcyId];
             Append(load.pages.Side(BypassSetOf(bypass).side), EntryOf(std::move(texts), bypass), std::move(item));
+            ++load.rows.kept;
         }
     } catch (const Error&) {
         load.message = kEmcyReadingError;
+        total ? load.rows.StopAt(*total) : load.rows.StopUnread();
     }
     load.pages.SelectFirstItems();
     return load;

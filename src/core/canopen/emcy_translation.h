@@ -10,6 +10,7 @@
 #include "core/canopen/csv_export.h"
 #include "core/canopen/spreadsheet_import.h"
 #include "core/project/dialogs.h"
+#include "core/project/loaded_document.h"
 
 namespace kestrova {
 
@@ -82,10 +83,11 @@ inline constexpr const char* kEmcyIdNotValid = "Index Not Valid";
 
 // Show: both pages filled from the document, empty texts read as "0". No document: empty
 // pages and "File XML not found"; a row that cannot be read stops the loading with "Error in
-// reading file XML", the entries before it stay.
+// reading file XML", the entries before it stay, and `rows` counts them and the rows left out.
 struct EmcyLoad {
     EmcyPages pages;
     std::optional<std::string> message;
+    RowsRead rows;
 };
 EmcyLoad LoadEmcyTranslation(const std::string& path);
 

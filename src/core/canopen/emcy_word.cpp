@@ -93,18 +93,26 @@ void AddLoadedWord(EmcyWordPages& pages, CanSide side, TClWEmcy word) {
 
 EmcyWordLoad LoadEmcyWords(const std::string& path) {
     EmcyWordLoad load;
+    std::optional<size_t> total;
     try {
         const auto document = ReadRowList(path);
         if (!document) {
             load.message = kEmcyWordNotFound;
             return load;
         }
+        total = document->rows.size();
         for (const XmlRow& row : document->rows) {
             TClWEmcy word = ReadWord(row);
-            if (const auto side = SideOf(row.Required("extdata"))) AddLoadedWord(load.pages, *side, std::move(word));
+            if (const auto side = SideOf(row.Required("extdata"))) {
+                AddLoadedWord(load.pages, *side, std::move(word));
+                ++load.rows.kept;
+            } else {
+                ++*load.rows.dropped;
+            }
         }
     } catch (const Error&) {
         load.message = kEmcyWordReadError;
+        total ? load.rows.StopAt(*total) : load.rows.StopUnread();
     }
     return load;
 }

@@ -8,6 +8,7 @@
 
 #include "core/canopen/can_side.h"
 #include "core/canopen/spreadsheet_import.h"
+#include "core/project/loaded_document.h"
 
 namespace kestrova {
 
@@ -70,12 +71,14 @@ inline constexpr const char* kBitCaptionEmpty = "Mask BIT n°  Define";
 void AddLoadedWord(EmcyWordPages& pages, CanSide side, TClWEmcy word);
 
 // Loading emcyword.xml: the words read, and the message to show ("File XML not found",
-// "Error in reading file XML"); words read before a failure stay.
+// "Error in reading file XML"); words read before a failure stay. `rows` counts the words
+// kept and the rows left out (also a row whose extdata names no side).
 inline constexpr const char* kEmcyWordNotFound = "File XML not found";
 inline constexpr const char* kEmcyWordReadError = "Error in reading file XML";
 struct EmcyWordLoad {
     EmcyWordPages pages;
     std::optional<std::string> message;
+    RowsRead rows;
 };
 EmcyWordLoad LoadEmcyWords(const std::string& path);
 

@@ -52,11 +52,13 @@ SdoAccessTables EmptySdoAccessTables() {
 std::string SdoAccessPath(const ProjectContext& context) { return context.projectDirectory + "/sdo.xml"; }
 
 SdoAccessLoad LoadSdoAccess(const std::string& path) {
-    SdoAccessLoad load{EmptySdoAccessTables(), std::nullopt};
+    SdoAccessLoad load{EmptySdoAccessTables(), std::nullopt, {}};
     std::array<size_t, 2> fill{};
+    std::optional<size_t> total;
     try {
         const auto document = ReadRowList(path);
         if (!document) return load;
+        total = document->rows.size();
         for (const XmlRow& row : document->rows) {
             const int32_t conf = IntegerText(row.Required("conf"));
             TableRow cells(kSdoColumnCount);
@@ -65,9 +67,11 @@ SdoAccessLoad LoadSdoAccess(const std::string& path) {
                 cells[kSdoIndexA + i] = row.Required(kRequiredAttributes[i]);
             cells[kSdoMnemonic] = row.Guarded("mnemonico");
             NextRow(load.tables, fill, SideOf(conf)) = std::move(cells);
+            ++load.rows.kept;
         }
     } catch (const Error&) {
         load.message = kSdoReadingError;
+        total ? load.rows.StopAt(*total) : load.rows.StopUnread();
     }
     return load;
 }

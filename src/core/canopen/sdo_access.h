@@ -9,6 +9,7 @@
 #include "core/canopen/csv_export.h"
 #include "core/canopen/spreadsheet_import.h"
 #include "core/editors/editor_table.h"
+#include "core/project/loaded_document.h"
 #include "core/project/project_context.h"
 
 namespace kestrova {
@@ -52,10 +53,12 @@ inline constexpr const char* kSdoReadingError = "Error in reading file XML";
 
 // Show: empty tables filled from the document. No document: empty tables, no message. A row
 // that cannot be read (a required attribute missing, `conf` not an integer, its side's table
-// full) stops the loading with "Error in reading file XML"; the rows before it stay.
+// full) stops the loading with "Error in reading file XML"; the rows before it stay, and
+// `rows` counts them and the rows left out.
 struct SdoAccessLoad {
     SdoAccessTables tables;
     std::optional<std::string> message;
+    RowsRead rows;
 };
 SdoAccessLoad LoadSdoAccess(const std::string& path);
 

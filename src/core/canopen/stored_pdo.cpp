@@ -69,21 +69,29 @@ void ReadPdos(const std::string& path, StoredPdoLoad& load) {
 }
 
 void ReadCorrelatedSdos(const std::string& path, StoredPdoLoad& load) {
+    RowsRead& rows = load.sdoPdoRows;
+    std::optional<size_t> total;
     try {
         const auto document = ReadRowList(path);
         if (!document) {
             load.messages.emplace_back("File SDOPDO XML not found");
             return;
         }
+        total = document->rows.size();
         for (const XmlRow& row : document->rows) {
             const auto [side, number] = PdoOf(row.Required("nrpdo"));
-            if (number > load.pages.Side(side).pdos.size()) continue;
+            if (number > load.pages.Side(side).pdos.size()) {
+                ++*rows.dropped;
+                continue;
+            }
             Attach(load.pages, side, number,
                    {row.Required("index"), row.Required("subindex"), row.Required("poscomp")});
+            ++rows.kept;
         }
     } catch (const Error&) {
         load.messages.emplace_back("Error in reading file SDOPDO XML");
         load.readFailed = true;
+        total ? rows.StopAt(*total) : rows.StopUnread();
     }
 }
 

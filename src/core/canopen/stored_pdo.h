@@ -7,6 +7,7 @@
 
 #include "core/canopen/can_side.h"
 #include "core/canopen/spreadsheet_import.h"
+#include "core/project/loaded_document.h"
 #include "core/project/project_context.h"
 
 namespace kestrova {
@@ -60,6 +61,10 @@ struct StoredPdoLoad {
     StoredPdoPages pages;
     std::vector<std::string> messages;
     bool readFailed = false;  // a document exists but could not be read whole
+    // The rows of sdopdo.xml kept, and those left out: a row without its PDO (none of that
+    // number on its side, rpdodef.xml missing or cut short), a row that could not be read and
+    // the rows after it.
+    RowsRead sdoPdoRows;
 };
 StoredPdoLoad LoadStoredPdos(const std::string& sdoPath, const std::string& rpdoPath, const std::string& sdoPdoPath);
 // The same for the project: sdo.xml and rpdodef.xml in its directory, sdopdo.xml at its path.

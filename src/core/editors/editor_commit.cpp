@@ -12,6 +12,21 @@ bool CommitEdits(Dialogs& dialogs, const std::optional<std::string>& failure, co
     return RunGuarded(dialogs, write);
 }
 
+bool CommitLoadedDocument(Dialogs& dialogs, const std::optional<std::string>& failure,
+                          const std::string& projectDirectory, const LoadedDocument& loaded,
+                          const std::function<void()>& write) {
+    bool written = false;
+    return CommitEdits(dialogs, failure,
+                       [&] { written = SaveLoadedDocument(dialogs, projectDirectory, loaded, write); }) &&
+           written;
+}
+
+bool CommitLoadedRows(Dialogs& dialogs, const std::string& projectDirectory, const LoadedDocument& loaded,
+                      const RowsRead& rows, const std::function<void()>& write) {
+    return MayWritePartlyRead(dialogs, loaded.Path(), rows) &&
+           CommitLoadedDocument(dialogs, std::nullopt, projectDirectory, loaded, write);
+}
+
 bool LoadForShowing(Dialogs& dialogs, const std::function<void()>& load) {
     try {
         load();

@@ -4,6 +4,7 @@
 
 #include "core/project/error.h"
 #include "core/project/file_system.h"
+#include "core/project/project_lock.h"
 #include "core/project/xml_document.h"
 
 namespace kestrova {
@@ -189,6 +190,7 @@ std::string WriteXmlTree(const ProjectContext& context, const XmlTreeItem& docum
     if (context.projectDirectory.empty()) throw Error("Project not valid");
     const std::string text = XmlTreeText(document);
     const std::string path = context.projectDirectory + "/" + XmlTreeFileName(document);
+    const ProjectLock lock(context.projectDirectory);
     WriteFileReplacing(path, text);
     return path;
 }

@@ -44,7 +44,8 @@ std::string XmlTreeText(const XmlTreeItem& document);
 std::string XmlTreeFileName(const XmlTreeItem& document);
 
 // "Write": the document into the current project directory under the document item's file
-// name, through a temporary file. Returns the path written; throws Error.
+// name, through a temporary file, holding the project's lock. Returns the path written; throws
+// Error.
 std::string WriteXmlTree(const ProjectContext& context, const XmlTreeItem& document);
 
 }  // namespace kestrova

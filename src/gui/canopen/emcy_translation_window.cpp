@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/editors/editor_commit.h"
 #include "gui/canopen/side_pages_layout.h"
 
 namespace kestrova {
@@ -176,8 +177,10 @@ void TFemcy::ShowPages() {
 
 void TFemcy::Reload() {
     for (CanSide side : kCanSides) ClearPage(side);
-    EmcyLoad load = LoadEmcyTranslation(context_.documents.emcyDef);
+    loaded_ = LoadedDocument(context_.documents.emcyDef);
+    EmcyLoad load = LoadEmcyTranslation(loaded_.Path());
     pages_ = std::move(load.pages);
+    rowsRead_ = load.rows;
     ShowPages();
     tabs_->setCurrentIndex(0);
     if (load.message) dialogs_.ShowMessage(MessageKind::Plain, *load.message);
@@ -236,7 +239,9 @@ void TFemcy::DeleteClick(CanSide side) {
 }
 
 void TFemcy::OkClick() {
-    if (RunGuarded(dialogs_, [this] { WriteEmcyTranslation(context_.documents.emcyDef, pages_); })) accept();
+    if (CommitLoadedRows(dialogs_, context_.projectDirectory, loaded_, rowsRead_,
+                         [this] { WriteEmcyTranslation(context_.documents.emcyDef, pages_); }))
+        accept();
 }
 
 void TFemcy::ExportClick() {

@@ -5,6 +5,7 @@
 
 #include "core/canopen/emcy_translation.h"
 #include "core/project/dialogs.h"
+#include "core/project/loaded_document.h"
 #include "core/project/project_context.h"
 
 class QButtonGroup;
@@ -62,6 +63,8 @@ private:
     QTabWidget* tabs_;
     std::array<PageWidgets, 2> widgets_{};
     EmcyPages pages_;
+    LoadedDocument loaded_;  // emcydef.xml as the show found it
+    RowsRead rowsRead_;      // how much of it the show took over
 };
 
 }  // namespace kestrova

@@ -14,6 +14,7 @@
 
 #include "core/canopen/csv_export.h"
 #include "core/canopen/spreadsheet_import.h"
+#include "core/editors/editor_commit.h"
 #include "gui/canopen/side_pages_layout.h"
 
 namespace kestrova {
@@ -77,7 +78,7 @@ TFWemcy::TFWemcy(ProjectContext& context, Dialogs& dialogs, QWidget* parent)
 
     LayOutSidePages(
         *this, tabs_,
-        {[this] { OkClick(); }, [this] { reject(); }, [this] { ExportClick(); }, [this] { ImportClick(); }, true});
+        {[this] { OkClick(); }, [this] { reject(); }, [this] { ExportClick(); }, [this] { ImportClick(); }});
 }
 
 QWidget* TFWemcy::MakePage(CanSide side) {
@@ -152,8 +153,10 @@ void TFWemcy::ShowModal() {
 
 void TFWemcy::Reload() {
     ClearPages();
-    EmcyWordLoad load = LoadEmcyWords(context_.documents.emcyWord);
+    loaded_ = LoadedDocument(context_.documents.emcyWord);
+    EmcyWordLoad load = LoadEmcyWords(loaded_.Path());
     words_ = std::move(load.pages);
+    rowsRead_ = load.rows;
     FillTrees();
     if (load.message) dialogs_.ShowMessage(MessageKind::Plain, *load.message);
 }
@@ -257,7 +260,9 @@ void TFWemcy::DeleteClick(CanSide side) {
 }
 
 void TFWemcy::OkClick() {
-    if (RunGuarded(dialogs_, [this] { SaveEmcyWords(context_.documents.emcyWord, words_); })) accept();
+    if (CommitLoadedRows(dialogs_, context_.projectDirectory, loaded_, rowsRead_,
+                         [this] { SaveEmcyWords(context_.documents.emcyWord, words_); }))
+        accept();
 }
 
 void TFWemcy::ExportClick() {

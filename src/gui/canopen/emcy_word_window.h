@@ -7,6 +7,7 @@
 
 #include "core/canopen/emcy_word.h"
 #include "core/project/dialogs.h"
+#include "core/project/loaded_document.h"
 #include "core/project/project_context.h"
 
 class QGroupBox;
@@ -65,6 +66,8 @@ private:
     ProjectContext& context_;
     Dialogs& dialogs_;
     EmcyWordPages words_;
+    LoadedDocument loaded_;  // emcyword.xml as the show found it
+    RowsRead rowsRead_;      // how much of it the show took over
     std::array<Page, 2> pages_{};
     QTabWidget* tabs_;
     std::array<QIcon, 2> icons_;  // word node, bit node (each with its selected image)

@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "gui/canopen/side_pages_layout.h"
 #include "gui/editors/editor_grid.h"
 
 namespace kestrova {
@@ -62,6 +63,7 @@ TFsdo::TFsdo(ProjectContext& context, Dialogs& dialogs, QWidget* parent)
     layout->addLayout(buttons);
     resize(900, 560);
     setSizeGripEnabled(true);
+    KeepEnterInFields(*this);
     ShowTables(EmptySdoAccessTables());
 }
 

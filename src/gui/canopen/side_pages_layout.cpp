@@ -26,11 +26,17 @@ void LayOutSidePages(QDialog& dialog, QTabWidget* pages, const SidePagesActions&
         QObject::connect(button, &QPushButton::clicked, &dialog, entry.action);
         if (entry.action == nullptr) button->setEnabled(false);
     }
-    if (actions.okIsDefault) dialog.findChild<QPushButton*>("okButton")->setDefault(true);
-
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(pages);
     layout->addLayout(buttons);
+    KeepEnterInFields(dialog);
+}
+
+void KeepEnterInFields(QDialog& dialog) {
+    for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 }
 
 }  // namespace kestrova

@@ -15,6 +15,7 @@
 
 #include "core/canopen/csv_export.h"
 #include "core/canopen/spreadsheet_import.h"
+#include "core/editors/editor_commit.h"
 #include "gui/canopen/side_pages_layout.h"
 
 namespace kestrova {
@@ -53,7 +54,7 @@ TFInfopdo::TFInfopdo(ProjectContext& context, Dialogs& dialogs, QWidget* parent)
 
     LayOutSidePages(
         *this, tabs,
-        {[this] { OkClick(); }, [this] { reject(); }, [this] { ExportClick(); }, [this] { ImportClick(); }, true});
+        {[this] { OkClick(); }, [this] { reject(); }, [this] { ExportClick(); }, [this] { ImportClick(); }});
 }
 
 QWidget* TFInfopdo::MakePage(CanSide side) {
@@ -156,8 +157,10 @@ void TFInfopdo::Reload() {
         page.pdoList->clear();
         ClearPageFields(page);
     }
+    loaded_ = LoadedDocument(context_.documents.sdoPdo);
     StoredPdoLoad load = LoadStoredPdos(context_);
     pages_ = std::move(load.pages);
+    rowsRead_ = load.sdoPdoRows;
     for (const CanSide side : kCanSides)
         for (const TClPdo& pdo : pages_.Side(side).pdos) PageOf(side).pdoList->addItem(Text(pdo.name));
     filling_ = false;
@@ -267,7 +270,9 @@ void TFInfopdo::PasteSdoClick(CanSide side) {
 }
 
 void TFInfopdo::OkClick() {
-    if (RunGuarded(dialogs_, [this] { SaveStoredPdos(context_.documents.sdoPdo, pages_); })) accept();
+    if (CommitLoadedRows(dialogs_, context_.projectDirectory, loaded_, rowsRead_,
+                         [this] { SaveStoredPdos(context_.documents.sdoPdo, pages_); }))
+        accept();
 }
 
 void TFInfopdo::ExportClick() {

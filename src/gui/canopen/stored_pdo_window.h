@@ -6,6 +6,7 @@
 
 #include "core/canopen/stored_pdo.h"
 #include "core/project/dialogs.h"
+#include "core/project/loaded_document.h"
 #include "core/project/project_context.h"
 
 class QButtonGroup;
@@ -73,6 +74,8 @@ private:
     ProjectContext& context_;
     Dialogs& dialogs_;
     StoredPdoPages pages_;
+    LoadedDocument loaded_;  // sdopdo.xml as the show found it
+    RowsRead rowsRead_;      // how much of its rows the show took over
     std::array<Page, 2> controls_{};
     std::array<CopyBuffer, 2> copyBuffers_;  // kept for the whole run
     bool filling_ = false;                   // lists being filled: their row changes are no clicks

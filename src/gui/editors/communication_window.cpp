@@ -150,6 +150,7 @@ TFpargen::TFpargen(ProjectContext& context, Dialogs& dialogs, QWidget* parent)
 
 bool TFpargen::Reload() {
     CommunicationSettings settings;
+    loaded_ = LoadedDocument(context_.documents.pargen);
     if (!LoadForShowing(dialogs_, [&] { settings = LoadCommunicationSettings(context_.documents.pargen); }))
         return false;
     Fill(settings);
@@ -206,7 +207,8 @@ CommunicationSettings TFpargen::Read() const {
 void TFpargen::OkClick() {
     const CommunicationSettings settings = Read();
     const std::string path = context_.documents.pargen;
-    if (CommitEdits(dialogs_, CheckCommunicationSettings(settings), [&] { SaveCommunicationSettings(path, settings); }))
+    if (CommitLoadedDocument(dialogs_, CheckCommunicationSettings(settings), context_.projectDirectory, loaded_,
+                             [&] { SaveCommunicationSettings(path, settings); }))
         accept();
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/editors/communication_settings.h"
 #include "core/project/dialogs.h"
+#include "core/project/loaded_document.h"
 #include "core/project/project_context.h"
 
 class QCheckBox;
@@ -33,6 +34,7 @@ private:
 
     ProjectContext& context_;
     Dialogs& dialogs_;
+    LoadedDocument loaded_;  // pargen.xml as the show found it
     QComboBox* canBaud_;
     QRadioButton* sendOnChange_;
     QRadioButton* sendEvery_;

@@ -86,6 +86,7 @@ FrameMappingWindow::FrameMappingWindow(const FrameMappingKind& kind, ProjectCont
 
 bool FrameMappingWindow::Reload() {
     std::vector<FrameBytes> frames;
+    mappingLoaded_ = LoadedDocument(context_.documents.*kind_.mapping);
     loaded_ = LoadForShowing(dialogs_, [&] {
         frames = LoadFrameBytes(kind_, context_.documents.*kind_.frameList, context_.documents.*kind_.mapping);
     });
@@ -167,7 +168,9 @@ void FrameMappingWindow::OkClick() {
     }
     const std::optional<std::string> failure = kind_.checkCollisions ? CheckPositionCollisions(frames_) : std::nullopt;
     const std::string path = context_.documents.*kind_.mapping;
-    if (CommitEdits(dialogs_, failure, [&] { SaveFrameBytes(kind_, path, frames_); })) accept();
+    if (CommitLoadedDocument(dialogs_, failure, context_.projectDirectory, mappingLoaded_,
+                             [&] { SaveFrameBytes(kind_, path, frames_); }))
+        accept();
 }
 
 }  // namespace kestrova

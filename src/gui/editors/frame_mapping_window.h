@@ -6,6 +6,7 @@
 
 #include "core/editors/frame_byte_mapping.h"
 #include "core/project/dialogs.h"
+#include "core/project/loaded_document.h"
 #include "core/project/project_context.h"
 
 class QLabel;
@@ -61,7 +62,8 @@ private:
     Dialogs& dialogs_;
     std::vector<FrameBytes> frames_;
     bool loaded_ = false;
-    bool reporting_ = false;  // a refusal is on screen: focus changes it causes check nothing
+    LoadedDocument mappingLoaded_;  // the mapping document as the show found it
+    bool reporting_ = false;        // a refusal is on screen: focus changes it causes check nothing
     QListWidget* frameList_;
     std::array<ByteRow, kFrameDataByteCount> rows_{};
     QPushButton* okButton_;

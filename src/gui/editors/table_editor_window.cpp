@@ -51,6 +51,7 @@ TableEditorWindow::TableEditorWindow(TableEditorModel model, ProjectContext& con
 
 bool TableEditorWindow::Reload() {
     std::vector<TableRow> rows;
+    loaded_ = LoadedDocument(context_.documents.*model_.document);
     const bool loaded = LoadForShowing(dialogs_, [&] { rows = model_.load(context_.documents.*model_.document); });
     grid_->SetRows(loaded ? rows : std::vector<TableRow>{});
     loadedRows_ = grid_->Rows();
@@ -76,7 +77,9 @@ void TableEditorWindow::OkClick() {
     grid_->CommitOpenEditor();
     const auto rows = grid_->Rows();
     const std::string path = context_.documents.*model_.document;
-    if (CommitEdits(dialogs_, model_.check(rows), [&] { model_.save(path, rows); })) accept();
+    if (CommitLoadedDocument(dialogs_, model_.check(rows), context_.projectDirectory, loaded_,
+                             [&] { model_.save(path, rows); }))
+        accept();
 }
 
 void TableEditorWindow::reject() {

@@ -8,6 +8,7 @@
 
 #include "core/editors/editor_table.h"
 #include "core/project/dialogs.h"
+#include "core/project/loaded_document.h"
 #include "core/project/project_context.h"
 
 class QPushButton;
@@ -57,6 +58,7 @@ private:
     QPushButton* okButton_;
     QPushButton* cancelButton_;
     std::vector<TableRow> loadedRows_;  // the grid as the document filled it
+    LoadedDocument loaded_;             // the document's file as the show found it
 };
 
 }  // namespace kestrova

@@ -6,6 +6,7 @@
 
 #include "core/editors/receive_frames.h"
 #include "core/project/file_system.h"
+#include "core/project/loaded_document.h"
 #include "grid_typing.h"
 
 namespace kestrova {
@@ -88,6 +89,27 @@ private slots:
         QVERIFY(emptied);
         QCOMPARE(window.result(), int(QDialog::Rejected));
         QVERIFY(!FileExists(editor.context.documents.receiveFrame));
+    }
+
+    void OkAsksBeforeOverwritingAListAnotherProgramChanged() {
+        Editor editor;
+        auto& window = editor.window;
+        const std::string& path = editor.context.documents.receiveFrame;
+        WriteText(path, "<Receive_Frames><row DataPage=\"0\" PGN=\"1\" SA=\"1\" Mnemonic=\"mine\"/></Receive_Frames>");
+        QVERIFY(window.Reload());
+        window.show();
+        const std::string theirs =
+            "<Receive_Frames><row DataPage=\"0\" PGN=\"2\" SA=\"1\" Mnemonic=\"theirs\"/></Receive_Frames>";
+        WriteText(path, theirs);  // say a dbc-import of another program
+        window.OkClick();         // No, the default
+        QCOMPARE(editor.dialogs.questions, std::vector<std::string>{ChangedOnDiskQuestion(path)});
+        QVERIFY(window.isVisible());
+        QCOMPARE(ReadText(path), theirs);
+        editor.dialogs.yesNoAnswers = {true};
+        window.OkClick();
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QVERIFY(ReadText(path).find("\"mine\"") != std::string::npos);
+        QCOMPARE(editor.dialogs.messages.size(), size_t{0});
     }
 
     void ADocumentWithMoreFramesThanRowsIsReportedAndNotOpened() {
