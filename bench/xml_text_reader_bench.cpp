@@ -2,6 +2,9 @@
 // within 4 times pugixml's time, and with a lower peak memory than xmllint. Each reader reads
 // the file from disk; peak memory is the largest resident size of a child process that does
 // only that one read (so every figure includes the few MB of a started program).
+// Goal: `xml-tree` (read, parse, list) peaks at no more than 10 times the size of a 64 MB file of
+// empty elements, the most nodes a byte of XML can hold: BM_XmlTreeManyEmptyElements reports
+// peak_per_input_byte, the peak resident size of a child that lists the file over its size.
 // Run: cmake -DKESTROVA_BUILD_BENCH=ON, then build/bin/kestrova_bench --benchmark_filter=Xml
 #include <benchmark/benchmark.h>
 #include <spawn.h>
@@ -18,6 +21,7 @@
 
 #include "core/project/file_system.h"
 #include "core/tools/xml_text_reader.h"
+#include "core/tools/xml_tree.h"
 
 extern char** environ;
 
@@ -48,9 +52,38 @@ const std::string& DocumentPath() {
     return path;
 }
 
+// What the window and xml-tree read: the table of nodes.
 void ReadWithReader(const std::string& path) {
+    auto table = kestrova::TXMLStringReader(kestrova::ReadWholeFile(path)).ParseTable();
+    benchmark::DoNotOptimize(table.Size());
+}
+
+// The tree of TXMLNode, as Parse gives it.
+void ReadNodeTree(const std::string& path) {
     auto document = kestrova::TXMLStringReader(kestrova::ReadWholeFile(path)).Parse();
     benchmark::DoNotOptimize(document.get());
+}
+
+// xml-tree without the terminal: read, parse and list.
+void ListTree(const std::string& path) {
+    size_t bytes = 0;
+    kestrova::WriteXmlTreeListing(kestrova::ReadXmlNodeTable(path),
+                                  [&](std::string_view piece) { bytes += piece.size(); });
+    benchmark::DoNotOptimize(bytes);
+}
+
+// 64 MB of empty elements under one root.
+const std::string& EmptyElementsPath() {
+    static const std::string path = [] {
+        const std::string file = (std::filesystem::temp_directory_path() / "kestrova-bench-empty-64mb.xml").string();
+        std::string text = "<r>\n";
+        const size_t elements = (64u * 1024 * 1024 - 10) / 4;
+        text.reserve(elements * 4 + 10);
+        for (size_t i = 0; i < elements; ++i) text += "<a/>";
+        std::ofstream(file, std::ios::binary) << text << "</r>\n";
+        return file;
+    }();
+    return path;
 }
 
 void ReadWithPugixml(const std::string& path) {
@@ -94,7 +127,7 @@ long PeakOfProgram(const char* program, std::vector<std::string> arguments, std:
 }
 
 struct Peaks {
-    long reader, pugixml, xmllint;  // kB
+    long reader, pugixml, xmllint, tree;  // kB
 };
 
 const Peaks& MeasuredPeaks() {
@@ -104,7 +137,9 @@ const Peaks& MeasuredPeaks() {
         return Peaks{PeakOfProgram("/proc/self/exe", {"kestrova_bench"}, {"KESTROVA_BENCH_READ=reader", file}),
                      PeakOfProgram("/proc/self/exe", {"kestrova_bench"}, {"KESTROVA_BENCH_READ=pugixml", file}),
                      PeakOfProgram("xmllint", {"xmllint", "--noout", DocumentPath()},
-                                   {std::string("PATH=") + (path ? path : "/usr/bin:/bin")})};
+                                   {std::string("PATH=") + (path ? path : "/usr/bin:/bin")}),
+                     PeakOfProgram("/proc/self/exe", {"kestrova_bench"},
+                                   {"KESTROVA_BENCH_READ=tree", "KESTROVA_BENCH_FILE=" + EmptyElementsPath()})};
     }();
     return peaks;
 }
@@ -114,12 +149,13 @@ const Peaks& MeasuredPeaks() {
     const char* reader = std::getenv("KESTROVA_BENCH_READ");
     const char* file = std::getenv("KESTROVA_BENCH_FILE");
     if (!reader || !file) return false;
-    std::string(reader) == "pugixml" ? ReadWithPugixml(file) : ReadWithReader(file);
+    const std::string which = reader;
+    which == "pugixml" ? ReadWithPugixml(file) : which == "tree" ? ListTree(file) : ReadWithReader(file);
     std::_Exit(0);
 }();
 
 void Report(benchmark::State& state, long peakKb) {
-    state.counters["peak_MB"] = static_cast<double>(peakKb) / 1024.0;
+    if (peakKb >= 0) state.counters["peak_MB"] = static_cast<double>(peakKb) / 1024.0;
     state.counters["MB/s"] =
         benchmark::Counter(static_cast<double>(std::filesystem::file_size(DocumentPath())),
                            benchmark::Counter::kIsIterationInvariantRate, benchmark::Counter::kIs1024);
@@ -142,6 +178,27 @@ void BM_Pugixml(benchmark::State& state) {
     Report(state, peak);
 }
 BENCHMARK(BM_Pugixml)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_XmlTextReaderNodeTree(benchmark::State& state) {
+    const std::string& path = DocumentPath();
+    ReadNodeTree(path);
+    for (auto _ : state) ReadNodeTree(path);
+    Report(state, -1);
+}
+BENCHMARK(BM_XmlTextReaderNodeTree)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The worst case for memory: a node every four bytes.
+void BM_XmlTreeManyEmptyElements(benchmark::State& state) {
+    const std::string& path = EmptyElementsPath();
+    const long peak = MeasuredPeaks().tree;
+    for (auto _ : state) ListTree(path);
+    const auto bytes = static_cast<double>(std::filesystem::file_size(path));
+    state.counters["peak_MB"] = static_cast<double>(peak) / 1024.0;
+    state.counters["peak_per_input_byte"] = static_cast<double>(peak) * 1024.0 / bytes;
+    state.counters["MB/s"] =
+        benchmark::Counter(bytes, benchmark::Counter::kIsIterationInvariantRate, benchmark::Counter::kIs1024);
+}
+BENCHMARK(BM_XmlTreeManyEmptyElements)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 void BM_XmllintNoout(benchmark::State& state) {
     const std::string& path = DocumentPath();

@@ -125,3 +125,15 @@ TEST_F(Cli, XmlTreePrintsTheReadersTreeOrItsMessage) {
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.err, "End tag name \"b\" does not match start tag name \"a\"\n");
 }
+
+// A file from xmllint in ISO-8859-1 and one with a byte-order mark: UTF-8 out, one item a line.
+TEST_F(Cli, XmlTreeListsFilesOfOtherToolsInUtf8) {
+    for (const char* name : {"device_description.latin1.xml", "device_description.bom.xml"}) {
+        const CliRun tree = Kestrova({"xml-tree", std::string(KESTROVA_TEST_DATA) + "/tools/" + name});
+        EXPECT_EQ(tree.status, 0) << tree.err;
+        EXPECT_NE(tree.out.find("\n        Name = M\xC3\xBCller Ger\xC3\xA4tebau\n"), std::string::npos) << name;
+        EXPECT_NE(tree.out.find("\n      Text = first line\\nsecond\\ttabbed line \\\\ with backslash\n"),
+                  std::string::npos)
+            << name;
+    }
+}

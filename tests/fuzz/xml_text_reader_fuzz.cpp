@@ -9,9 +9,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
-        auto document = kestrova::TXMLStringReader(std::string(reinterpret_cast<const char*>(data), size)).Parse();
-        const kestrova::XmlTreeItem tree = kestrova::XmlTreeItems(*document);
-        (void)kestrova::XmlTreeListing(tree);
+        const auto table =
+            kestrova::TXMLStringReader(std::string(reinterpret_cast<const char*>(data), size)).ParseTable();
+        const kestrova::XmlTreeItem tree = kestrova::XmlTreeItems(table);
+        (void)kestrova::XmlTreeListing(table);
+        (void)kestrova::TXMLNodeTree(table);
         try {
             (void)kestrova::XmlTreeText(tree);
         } catch (const kestrova::Error&) {

@@ -94,4 +94,37 @@ std::string Utf8ToWindows1252(const std::string& utf8) {
     return bytes;
 }
 
+std::optional<std::string> Utf8ToSingleByte(const std::string& utf8, SingleByteCode code) {
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    char32_t point = 0;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t length = DecodeUtf8(utf8, at, point);
+        if (length == 0) return std::nullopt;
+        at += length;
+        if (point >= 0x80 && point < 0xA0 && code == SingleByteCode::Windows1252) {
+            // Only the five unassigned bytes read as themselves in this range.
+            if (kWindows1252High[point - 0x80] != point) return std::nullopt;
+        } else if (point > 0xFF) {
+            int found = -1;
+            for (int i = 0; i < 32 && code == SingleByteCode::Windows1252; ++i)
+                if (kWindows1252High[i] == point) found = i;
+            if (found < 0) return std::nullopt;
+            point = static_cast<char32_t>(0x80 + found);
+        }
+        bytes += static_cast<char>(point);
+    }
+    return bytes;
+}
+
+std::optional<SingleByteCode> SingleByteCodeNamed(std::string_view name) {
+    std::string lower(name);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (const char* latin1 : {"iso-8859-1", "iso8859-1", "iso_8859-1", "latin1", "latin-1", "l1"})
+        if (lower == latin1) return SingleByteCode::Latin1;
+    if (lower == "windows-1252" || lower == "cp1252") return SingleByteCode::Windows1252;
+    return std::nullopt;
+}
+
 }  // namespace kestrova

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace kestrova {
 
@@ -23,5 +25,13 @@ std::string SingleByteToUtf8(const std::string& text, SingleByteCode code);
 // UTF-8 text as Windows-1252 bytes; a character the code page lacks, and a byte that is not
 // valid UTF-8, become "?".
 std::string Utf8ToWindows1252(const std::string& utf8);
+
+// UTF-8 text back as the bytes SingleByteToUtf8 reads as it (every byte comes back as itself);
+// nothing when a character has no byte in that code or the text is not valid UTF-8.
+std::optional<std::string> Utf8ToSingleByte(const std::string& utf8, SingleByteCode code);
+
+// The single-byte code an encoding name of an XML declaration stands for, in any case:
+// ISO-8859-1 (also "latin1", "l1") or Windows-1252 ("cp1252"); nothing for any other name.
+std::optional<SingleByteCode> SingleByteCodeNamed(std::string_view name);
 
 }  // namespace kestrova

@@ -1,8 +1,6 @@
 #include "core/tools/xml_text_reader.h"
 
 #include <algorithm>
-#include <atomic>
-#include <new>
 #include <string_view>
 #include <type_traits>
 
@@ -34,33 +32,35 @@ bool EndsWith(const std::string& text, const char* tail, size_t length) {
     return text.size() >= length && text.compare(text.size() - length, length, tail) == 0;
 }
 
-void TrimWhite(std::string& text) {
-    size_t end = text.size();
-    while (end > 0 && IsWhite(text[end - 1])) --end;
-    size_t begin = 0;
-    while (begin < end && IsWhite(text[begin])) ++begin;
-    text.erase(end);
-    text.erase(0, begin);
+std::string_view TrimmedWhite(std::string_view text) {
+    while (!text.empty() && IsWhite(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsWhite(text.front())) text.remove_prefix(1);
+    return text;
 }
 
-// The rules of the reader over one character source. A template so that the string reader's
-// calls are direct; any other TXMLReader goes through its virtual operations.
+// The rules of the reader over one character source, building a table of nodes. A template so
+// that the string reader's calls are direct; any other TXMLReader goes through its virtual
+// operations.
 template <class Reader>
 class Parser {
     // The string reader hands the parser runs of characters at once.
     static constexpr bool kDirect = std::is_same_v<Reader, TXMLStringReader>;
+    using Index = TXMLNodeTable::Index;
 
 public:
-    explicit Parser(Reader& reader) : in_(reader) {}
+    explicit Parser(Reader& reader) : in_(reader), values_(kMaxXmlNesting + 1) {}
 
-    std::unique_ptr<TXMLNode> Document() {
+    TXMLNodeTable Document() {
         Advance();
-        auto document = std::make_unique<TXMLNode>(TXMLNodeType::Document);
-        Prolog(*document);
-        if (!Element(*document, 0)) throw Error("Missing element");
-        while (Misc(*document)) {
+        Match("\xEF\xBB\xBF");  // a UTF-8 byte-order mark is no character of the document
+        if constexpr (kDirect) table_.ReserveTexts(in_.Remaining().size());
+        const Index document = table_.Open(TXMLNodeType::Document, {});
+        Prolog();
+        if (!Element(0)) throw Error("Missing element");
+        while (Misc()) {
         }
-        return document;
+        table_.Close(document);
+        return std::move(table_);
     }
 
 private:
@@ -120,17 +120,24 @@ private:
         return true;
     }
 
-    // A name when the current character starts one; the empty text otherwise.
-    std::string Name() {
-        std::string name;
-        if (AtNameStart()) ReadName(name);
-        return name;
+    // A name when the current character starts one; the empty text otherwise. The string
+    // reader's names are views of its text, the others are valid until the next name.
+    std::string_view Name() {
+        if (!AtNameStart()) return {};
+        if constexpr (kDirect) {
+            const std::string_view rest = in_.Remaining();
+            size_t count = 1;
+            while (count < rest.size() && IsNameChar(rest[count])) ++count;
+            if (count == rest.size()) throw Error("Unexpected end of data");
+            in_.Skip(count);
+            return rest.substr(0, count);
+        }
+        name_.clear();
+        Run(
+            name_, [](char c) { return !IsNameChar(c); }, false);
+        return name_;
     }
     bool AtNameStart() const { return !ended_ && IsNameStart(C()); }
-    void ReadName(std::string& name) {
-        Run(
-            name, [](char c) { return !IsNameChar(c); }, false);
-    }
 
     // String reader: `count` characters of the `available` remaining ones on, as Soft would.
     void MoveOn(size_t count, size_t available) {
@@ -169,31 +176,32 @@ private:
         }
     }
 
-    void Prolog(TXMLNode& document) {
-        XmlDeclaration(document);
-        while (Misc(document)) {
+    void Prolog() {
+        XmlDeclaration();
+        while (Misc()) {
         }
         if (Match("<!DOCTYPE")) throw Error("DocTypeDecl parsing not yet implemented");
-        while (Misc(document)) {
+        while (Misc()) {
         }
     }
 
-    void XmlDeclaration(TXMLNode& document) {
+    void XmlDeclaration() {
         if (!Match("<?xml")) return;
-        auto declaration = std::make_unique<TXMLNode>(TXMLNodeType::XmlDeclaration);
+        const Index declaration = table_.Open(TXMLNodeType::XmlDeclaration, {});
         do {
             SkipWhite();
-        } while (Attribute(declaration->children));
+        } while (Attribute());
         SkipWhite();
         if (!Match("?>")) throw Error("XML declaration not terminated with \"?>\"");
-        document.AddChild(std::move(declaration));
+        table_.Close(declaration);
     }
 
-    bool Misc(TXMLNode& parent) { return SkipWhite() || Comment() || ProcessingInstruction(parent); }
+    bool Misc() { return SkipWhite() || Comment() || ProcessingInstruction(); }
 
     bool Comment() {
         if (!Match("<!--")) return false;
-        std::string text;
+        std::string& text = scratch_;
+        text.clear();
         while (!ended_) {
             text += C();
             Soft();
@@ -205,26 +213,27 @@ private:
         return true;
     }
 
-    bool ProcessingInstruction(TXMLNode& parent) {
+    bool ProcessingInstruction() {
         if (!Match("<?")) return false;
-        std::string name = Name();
+        const std::string_view name = Name();
         if (name.empty()) throw Error("Processing instruction does not contain valid name");
         if (name == "xml") throw Error("Processing instruction cannot have the reserved name \"xml\"");
-        auto instruction = std::make_unique<TXMLNode>(TXMLNodeType::ProcessingInstruction, std::move(name));
+        const Index instruction = table_.Open(TXMLNodeType::ProcessingInstruction, name);
         SkipWhite();
-        std::string& text = instruction->value;
+        std::string& text = scratch_;
+        text.clear();
         for (;;) {
             if (ended_) throw Error("Unterminated processing instruction");
             text += C();
             Soft();
             if (EndsWith(text, "?>", 2)) break;
         }
-        text.resize(text.size() - 2);
-        parent.AddChild(std::move(instruction));
+        table_.SetValue(instruction, std::string_view(text).substr(0, text.size() - 2));
+        table_.Close(instruction);
         return true;
     }
 
-    bool Element(TXMLNode& parent, int depth) {
+    bool Element(int depth) {
         if (ended_ || C() != '<') return false;
         if constexpr (kDirect) {
             const std::string_view rest = in_.Remaining();
@@ -242,47 +251,48 @@ private:
         }
         if (depth >= kMaxXmlNesting)
             throw Error("Elements nested deeper than " + std::to_string(kMaxXmlNesting) + " levels");
-        TXMLNode& element = *parent.AddChild(std::make_unique<TXMLNode>(TXMLNodeType::Element));
-        ReadName(element.name);
-        const size_t attributesFrom = attributes_.size();
+        const Index element = table_.Open(TXMLNodeType::Element, Name());
         do {
             SkipWhite();
-        } while (Attribute(attributes_));
-        element.children.reserve(attributes_.size() - attributesFrom);  // one allocation for a row
-        for (size_t i = attributesFrom; i < attributes_.size(); ++i) element.AddChild(std::move(attributes_[i]));
-        attributes_.resize(attributesFrom);
+        } while (Attribute());
         if (C() == '/' && !ended_) {
             Advance();
             if (C() != '>') throw Error("Tag not terminated properly");
             Advance();
+            table_.Close(element);
             return true;
         }
         if (C() != '>' || ended_) throw Error("Tag not terminated properly");
         Advance();
-        Content(element, depth);
-        TrimWhite(element.value);
-        if (!Match("</")) throw Error("No ending tag for " + element.name);
-        const std::string endName = Name();
-        if (endName != element.name)
-            throw Error("End tag name \"" + endName + "\" does not match start tag name \"" + element.name + "\"");
+        std::string& value = values_[static_cast<size_t>(depth)];
+        value.clear();
+        Content(value, depth);
+        table_.SetValue(element, TrimmedWhite(value));
+        const std::string_view name = table_.Name(element);
+        if (!Match("</")) throw Error("No ending tag for " + std::string(name));
+        const std::string_view endName = Name();
+        if (endName != name)
+            throw Error("End tag name \"" + std::string(endName) + "\" does not match start tag name \"" +
+                        std::string(name) + "\"");
         SkipWhite();
         if (ended_ || C() != '>') throw Error("End tag missing \">\"");
         Soft();
+        table_.Close(element);
         return true;
     }
 
-    bool Attribute(std::vector<std::unique_ptr<TXMLNode>>& attributes) {
+    bool Attribute() {
         if (!AtNameStart()) return false;
-        auto attribute = std::make_unique<TXMLNode>(TXMLNodeType::Attribute);
-        ReadName(attribute->name);
+        const Index attribute = table_.Open(TXMLNodeType::Attribute, Name());
         SkipWhite();
         if (ended_ || C() != '=') throw Error("Equals sign missing in attribute");
         Advance();
         SkipWhite();
         const char quote = C();
         if (ended_ || (quote != '"' && quote != '\''))
-            throw Error("Attribute \"" + attribute->name + "\" missing value");
-        std::string& value = attribute->value;
+            throw Error("Attribute \"" + std::string(table_.Name(attribute)) + "\" missing value");
+        std::string& value = scratch_;
+        value.clear();
         Advance();
         for (;;) {
             Run(
@@ -292,36 +302,35 @@ private:
             value += Reference();
         }
         Advance();
-        attributes.push_back(std::move(attribute));
+        table_.SetValue(attribute, value);
+        table_.Close(attribute);
         return true;
     }
 
-    void Content(TXMLNode& element, int depth) {
+    // The element's character data, CDATA sections and references are appended to `value`.
+    void Content(std::string& value, int depth) {
         while (!ended_) {
-            if (CData(element) || ProcessingInstruction(element) || Comment() || Element(element, depth + 1) ||
-                CharacterData(element))
+            if (CData(value) || ProcessingInstruction() || Comment() || Element(depth + 1) || CharacterData(value))
                 continue;
             if (C() != '&') break;
-            element.value += Reference();
+            value += Reference();
         }
     }
 
-    bool CData(TXMLNode& element) {
+    bool CData(std::string& value) {
         if (!Match("<![CDATA[")) return false;
-        std::string text;
+        const size_t start = value.size();
         for (;;) {
-            text += C();
+            value += C();
             Advance();  // the final ">" too: there must be an end tag after it
-            if (EndsWith(text, "]]>", 3)) break;
+            if (value.size() - start >= 3 && EndsWith(value, "]]>", 3)) break;
         }
-        text.resize(text.size() - 3);
-        element.value += text;
+        value.resize(value.size() - 3);
         return true;
     }
 
-    bool CharacterData(TXMLNode& element) {
-        const size_t start = element.value.size();
-        std::string& value = element.value;
+    bool CharacterData(std::string& value) {
+        const size_t start = value.size();
         Run(
             value, [](char c) { return c == '<' || c == '&'; }, true);
         if (value.size() == start) return false;
@@ -352,108 +361,45 @@ private:
     }
 
     Reader& in_;
-    std::vector<std::unique_ptr<TXMLNode>> attributes_;  // of the open start tags, innermost last
-    bool ended_ = false;                                 // soft-advanced past the last character
+    TXMLNodeTable table_;
+    std::vector<std::string> values_;  // the text of the open element at each depth
+    std::string scratch_;              // an attribute value, a comment or an instruction's text
+    std::string name_;                 // the last name read from a reader other than the string reader
+    bool ended_ = false;               // soft-advanced past the last character
 };
 
-// Node storage, one pool per thread: chunks of slots handed out in order, freed slots kept on a
-// list for reuse. Each slot starts with the number of the pool that handed it out. Once every
-// slot a pool handed out is back with it, its chunks are handed out from the start again, so
-// the nodes of the next document lie in the order they are read rather than scattered. A node
-// freed on another thread joins that thread's list; its own pool then never starts over (the
-// slot stays out), and the other pool drops it when it starts over. Chunks are kept.
-struct FreeNode {
-    FreeNode* next;
-};
-constexpr size_t kSlotHeader = sizeof(uint64_t);  // the pool number; keeps the node 8-aligned
-constexpr size_t kSlotSize = kSlotHeader + sizeof(TXMLNode);
-constexpr size_t kSlotsPerChunk = 1024;
-struct ChunkHeader {
-    ChunkHeader* next;  // the chunk after this one, in the order they were made
-    uint64_t padding;
-};
-static_assert(sizeof(ChunkHeader) % alignof(TXMLNode) == 0 && kSlotSize % alignof(TXMLNode) == 0);
-constexpr size_t kChunkSize = sizeof(ChunkHeader) + kSlotsPerChunk * kSlotSize;
-
-// Under AddressSanitizer every node is a heap block of its own, so misuse of a node is caught.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitizedBuild = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitizedBuild = true;
-#else
-constexpr bool kSanitizedBuild = false;
-#endif
-#else
-constexpr bool kSanitizedBuild = false;
-#endif
-std::atomic<uint64_t> lastPoolNumber{0};
-
-struct NodePool {
-    uint64_t number = 0;   // 0 until the thread's first node
-    size_t handedOut = 0;  // slots stamped with this pool's number and not yet back
-    FreeNode* freeNodes = nullptr;
-    ChunkHeader* firstChunk = nullptr;
-    ChunkHeader* chunk = nullptr;  // the chunk handed out from, or none yet
-    char* next = nullptr;          // next unused slot in it
-    char* end = nullptr;
-
-    char* TakeSlot() {
-        if (FreeNode* node = freeNodes) {
-            freeNodes = node->next;
-            return reinterpret_cast<char*>(node) - kSlotHeader;
-        }
-        if (next == end) NextChunk();
-        char* slot = next;
-        next += kSlotSize;
-        return slot;
-    }
-    void NextChunk() {
-        ChunkHeader* following = chunk ? chunk->next : firstChunk;
-        if (!following) {
-            following = static_cast<ChunkHeader*>(::operator new(kChunkSize));
-            following->next = nullptr;
-            (chunk ? chunk->next : firstChunk) = following;
-        }
-        chunk = following;
-        next = reinterpret_cast<char*>(chunk) + sizeof(ChunkHeader);
-        end = reinterpret_cast<char*>(chunk) + kChunkSize;
-    }
-    // Every slot is back: the list (which may hold other pools' slots) is dropped.
-    void StartOver() {
-        freeNodes = nullptr;
-        chunk = nullptr;
-        next = end = nullptr;
-    }
-};
-thread_local NodePool nodePool;
+void AddNodes(TXMLNode& node, const TXMLNodeTable& table, TXMLNodeTable::Index index) {
+    node.value = table.Value(index);
+    for (auto child = index + 1; child < table.End(index); child = table.End(child))
+        AddNodes(*node.AddChild(std::make_unique<TXMLNode>(table.Type(child), std::string(table.Name(child)))), table,
+                 child);
+}
 
 }  // namespace
-
-void* TXMLNode::operator new(size_t size) {
-    if (kSanitizedBuild || size != sizeof(TXMLNode)) return ::operator new(size);
-    NodePool& pool = nodePool;
-    if (pool.number == 0) pool.number = ++lastPoolNumber;
-    char* slot = pool.TakeSlot();
-    *reinterpret_cast<uint64_t*>(slot) = pool.number;
-    ++pool.handedOut;
-    return slot + kSlotHeader;
-}
-
-void TXMLNode::operator delete(void* node, size_t size) noexcept {
-    if (!node) return;
-    if (kSanitizedBuild || size != sizeof(TXMLNode)) return ::operator delete(node);
-    NodePool& pool = nodePool;
-    const uint64_t owner = *reinterpret_cast<const uint64_t*>(static_cast<char*>(node) - kSlotHeader);
-    pool.freeNodes = new (node) FreeNode{pool.freeNodes};
-    if (owner == pool.number && --pool.handedOut == 0) pool.StartOver();
-}
 
 bool IsXmlName(const std::string& text) {
     return !text.empty() && IsXmlNameStart(text[0]) && std::all_of(text.begin(), text.end(), IsXmlNameChar);
 }
 
-TXMLNode::~TXMLNode() = default;
+std::string XmlDisplayText(TXMLNodeType type, std::string_view name, std::string_view value,
+                           std::string_view fileName) {
+    std::string text(name);
+    switch (type) {
+        case TXMLNodeType::Document:
+            return text.append("File: ").append(fileName);
+        case TXMLNodeType::ProcessingInstruction:
+            text += "ProcessingInstruction";
+            break;
+        case TXMLNodeType::XmlDeclaration:
+            text += "XMLDeclaration";
+            break;
+        case TXMLNodeType::Element:
+        case TXMLNodeType::Attribute:
+            break;
+    }
+    if (!value.empty()) text.append(" = ").append(value);
+    return text;
+}
 
 TXMLNode* TXMLNode::AddChild(std::unique_ptr<TXMLNode> child) {
     children.push_back(std::move(child));
@@ -469,28 +415,71 @@ std::unique_ptr<TXMLNode> TXMLNode::RemoveChild(const TXMLNode* child) {
     return taken;
 }
 
-std::string TXMLNode::DisplayText() const {
-    std::string text = name;
-    switch (nodeType) {
-        case TXMLNodeType::Document:
-            return text + "File: " + FileName();
-        case TXMLNodeType::ProcessingInstruction:
-            text += "ProcessingInstruction";
-            break;
-        case TXMLNodeType::XmlDeclaration:
-            text += "XMLDeclaration";
-            break;
-        case TXMLNodeType::Element:
-        case TXMLNodeType::Attribute:
-            break;
-    }
-    if (!value.empty()) text += " = " + value;
-    return text;
+TXMLNodeTable::TXMLNodeTable() : texts_(1, '\0') {}  // offset 0 stands for the empty text
+
+void TXMLNodeTable::ReserveTexts(size_t documentBytes) { texts_.reserve(std::min(documentBytes, kMaxTextBytes) + 16); }
+
+size_t TXMLNodeTable::ChildCount(Index node) const {
+    size_t count = 0;
+    for (Index child = node + 1; child < End(node); child = End(child)) ++count;
+    return count;
 }
 
-std::unique_ptr<TXMLNode> TXMLReader::Parse() { return Parser<TXMLReader>(*this).Document(); }
+std::string_view TXMLNodeTable::DeclaredEncoding() const {
+    for (Index child = kDocument + 1; child < size_ && child < End(kDocument); child = End(child)) {
+        if (Type(child) != TXMLNodeType::XmlDeclaration) continue;
+        for (Index attribute = child + 1; attribute < End(child); attribute = End(attribute))
+            if (Name(attribute) == "encoding") return Value(attribute);
+    }
+    return {};
+}
 
-std::unique_ptr<TXMLNode> TXMLStringReader::Parse() {
+TXMLNodeTable::Index TXMLNodeTable::Open(TXMLNodeType type, std::string_view name) {
+    if (size_ == kMaxNodes) throw Error("The XML document holds too many nodes to be read");
+    if ((size_ & ((1u << kChunkBits) - 1)) == 0) chunks_.emplace_back(new Record[size_t{1} << kChunkBits]);
+    Record& record = At(size_);
+    record.name = Store(name);
+    record.value = 0;
+    record.endAndType = static_cast<uint32_t>(type);
+    return size_++;
+}
+
+uint32_t TXMLNodeTable::Store(std::string_view text) {
+    if (text.empty()) return 0;
+    if (texts_.size() + text.size() + 5 > kMaxTextBytes) throw Error("The XML document is too large to be read");
+    const auto offset = static_cast<uint32_t>(texts_.size());
+    for (size_t length = text.size();; length >>= 7) {
+        if (length < 0x80) {
+            texts_ += static_cast<char>(length);
+            break;
+        }
+        texts_ += static_cast<char>(0x80 | (length & 0x7F));
+    }
+    texts_.append(text);
+    return offset;
+}
+
+std::string_view TXMLNodeTable::Text(uint32_t offset) const {
+    if (offset == 0) return {};
+    size_t length = 0;
+    for (unsigned shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(texts_[offset++]);
+        length |= size_t{byte & 0x7Fu} << shift;
+        if (byte < 0x80) break;
+    }
+    return std::string_view(texts_).substr(offset, length);
+}
+
+std::unique_ptr<TXMLNode> TXMLNodeTree(const TXMLNodeTable& table) {
+    auto document = std::make_unique<TXMLNode>(TXMLNodeType::Document);
+    AddNodes(*document, table, TXMLNodeTable::kDocument);
+    document->SetFileName(table.fileName);
+    return document;
+}
+
+TXMLNodeTable TXMLReader::ParseTable() { return Parser<TXMLReader>(*this).Document(); }
+
+TXMLNodeTable TXMLStringReader::ParseTable() {
     states_.clear();
     return Parser<TXMLStringReader>(*this).Document();
 }

@@ -116,39 +116,135 @@ void WriteElement(std::string& out, const XmlTreeItem& item) {
     out += '>' + content + "</" + element.name + '>';
 }
 
-void AddItems(XmlTreeItem& item, const TXMLNode& node) {
-    item.text = node.DisplayText();
-    item.type = node.nodeType;
-    item.children.resize(node.ChildCount());
-    for (size_t i = 0; i < node.ChildCount(); ++i) AddItems(item.children[i], node.Child(i));
+// One listing line: the indent, the text with its line breaks, tabs and backslashes escaped.
+void AppendListingLine(std::string& out, size_t depth, const std::string& text) {
+    out.append(2 * depth, ' ');
+    for (const char c : text) {
+        switch (c) {
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            default:
+                out += c;
+        }
+    }
+    out += '\n';
 }
 
-void AddLines(std::string& out, const XmlTreeItem& item, size_t depth) {
-    out.append(2 * depth, ' ');
-    out += item.text;
-    out += '\n';
-    for (const auto& child : item.children) AddLines(out, child, depth + 1);
+// The declared single-byte code of a tree: its declaration item's "encoding" attribute.
+std::optional<SingleByteCode> DeclaredCode(const XmlTreeItem& document, std::string& name) {
+    for (const auto& item : document.children) {
+        if (item.type == TXMLNodeType::Element) break;  // a declaration after the root is not written
+        if (item.type != TXMLNodeType::XmlDeclaration) continue;
+        for (const auto& child : item.children) {
+            const NameAndValue attribute = Split(child.text);
+            if (child.type == TXMLNodeType::Attribute && attribute.name == "encoding") {
+                name = attribute.value;
+                return SingleByteCodeNamed(attribute.value);
+            }
+        }
+        break;
+    }
+    return std::nullopt;
 }
+
+// The window's budget: its items (600 bytes each with a short text, once expanded, as measured
+// with Qt 6.4) may take 64 MB and three times the file's size, which with the table of nodes
+// (at most four times) and the item texts (at most three) stays under ten times the file.
+constexpr long long kWindowItemBytes = 600;
+constexpr long long kWindowAllowanceBytes = 64LL * 1024 * 1024;
+constexpr long long kWindowItemsPerFileByte = 3;
 
 }  // namespace
 
-XmlTreeItem XmlTreeItems(const TXMLNode& document) {
-    XmlTreeItem item;
-    AddItems(item, document);
-    return item;
-}
-
-XmlTreeItem ReadXmlTree(const std::string& path) {
-    const auto document = TXMLStringReader(ReadWholeFile(path, kMaxDocumentBytes)).Parse();
+TXMLNodeTable ReadXmlNodeTable(const std::string& path, long long* fileBytes) {
+    std::string content = ReadWholeFile(path, kMaxXmlTreeFileBytes);
+    if (fileBytes) *fileBytes = static_cast<long long>(content.size());
+    TXMLNodeTable table = TXMLStringReader(std::move(content)).ParseTable();
     const size_t slash = path.find_last_of('/');
-    document->SetFileName(slash == std::string::npos ? path : path.substr(slash + 1));
-    return XmlTreeItems(*document);
+    table.fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+    return table;
 }
 
-std::string XmlTreeListing(const XmlTreeItem& document) {
+TXMLNodeTable ReadXmlWindowTable(const std::string& path) {
+    long long fileBytes = 0;
+    TXMLNodeTable table = ReadXmlNodeTable(path, &fileBytes);
+    if (auto refusal = XmlWindowRefusal(table, fileBytes)) throw Error(*refusal);
+    return table;
+}
+
+std::string XmlItemTexts::operator()(TXMLNodeTable::Index node) const {
+    const TXMLNodeType type = table_.Type(node);
+    if (!code_) return XmlDisplayText(type, table_.Name(node), table_.Value(node), table_.fileName);
+    // The file name is a name of this system's, UTF-8 already.
+    return XmlDisplayText(type, SingleByteToUtf8(std::string(table_.Name(node)), *code_),
+                          SingleByteToUtf8(std::string(table_.Value(node)), *code_), table_.fileName);
+}
+
+void ForEachXmlTreeNode(const TXMLNodeTable& table, const std::function<void(TXMLNodeTable::Index, size_t)>& visit) {
+    std::vector<TXMLNodeTable::Index> openEnds;  // where the subtree of each open ancestor ends
+    for (TXMLNodeTable::Index node = 0; node < table.Size(); ++node) {
+        while (!openEnds.empty() && openEnds.back() <= node) openEnds.pop_back();
+        visit(node, openEnds.size());
+        openEnds.push_back(table.End(node));
+    }
+}
+
+XmlTreeItem XmlTreeItems(const TXMLNodeTable& table) {
+    XmlTreeItem document;
+    const XmlItemTexts texts(table);
+    std::vector<XmlTreeItem*> parents;
+    ForEachXmlTreeNode(table, [&](TXMLNodeTable::Index node, size_t depth) {
+        parents.resize(depth);
+        XmlTreeItem& item = depth == 0 ? document : parents.back()->children.emplace_back();
+        item.text = texts(node);
+        item.type = table.Type(node);
+        parents.push_back(&item);  // its children are added before any sibling of its own
+    });
+    return document;
+}
+
+void WriteXmlTreeListing(const TXMLNodeTable& table, const std::function<void(std::string_view)>& write) {
+    constexpr size_t kPiece = 64 * 1024;
     std::string out;
-    AddLines(out, document, 0);
-    return out;
+    out.reserve(2 * kPiece);
+    const XmlItemTexts texts(table);
+    ForEachXmlTreeNode(table, [&](TXMLNodeTable::Index node, size_t depth) {
+        AppendListingLine(out, depth, texts(node));
+        if (out.size() >= kPiece) {
+            write(out);
+            out.clear();
+        }
+    });
+    if (!out.empty()) write(out);
+}
+
+std::string XmlTreeListing(const TXMLNodeTable& table) {
+    std::string listing;
+    WriteXmlTreeListing(table, [&](std::string_view piece) { listing.append(piece); });
+    return listing;
+}
+
+size_t MaxXmlWindowItems(long long fileBytes) {
+    return static_cast<size_t>((kWindowAllowanceBytes + kWindowItemsPerFileByte * std::max(0LL, fileBytes)) /
+                               kWindowItemBytes);
+}
+
+std::optional<std::string> XmlWindowRefusal(const TXMLNodeTable& table, long long fileBytes) {
+    const size_t most = MaxXmlWindowItems(fileBytes);
+    if (table.Size() <= most) return std::nullopt;
+    return "The file " + table.fileName + " holds " + std::to_string(table.Size()) +
+           " nodes, more than the window shows for a file of its size (" + std::to_string(most) +
+           "); kestrova-cli xml-tree lists them all.";
 }
 
 std::string XmlTreeText(const XmlTreeItem& document) {
@@ -175,7 +271,12 @@ std::string XmlTreeText(const XmlTreeItem& document) {
         }
     }
     if (!rootWritten) throw Error("The tree holds no root element");
-    return out;
+    std::string encoding;
+    const auto code = DeclaredCode(document, encoding);
+    if (!code) return out;
+    auto bytes = Utf8ToSingleByte(out, *code);
+    if (!bytes) throw Error("The tree holds a character that the encoding it declares (" + encoding + ") cannot hold");
+    return *bytes;
 }
 
 std::string XmlTreeFileName(const XmlTreeItem& document) {

@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <array>
+#include <vector>
 
 #include "core/project/error.h"
 #include "gui/project/new_project_dialog.h"
@@ -51,21 +53,33 @@ QIcon TypeIcon(TXMLNodeType type) {
     return icon;
 }
 
-QString Text(const std::string& bytes) { return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())); }
-
-void AddChildren(QTreeWidgetItem* parent, const XmlTreeItem& item) {
-    for (const auto& child : item.children) {
-        auto* row = new QTreeWidgetItem(parent, QStringList(Text(child.text)));
-        row->setIcon(0, TypeIcon(child.type));
-        row->setData(0, kTypeRole, XmlItemImage(child.type));
-        AddChildren(row, child);
-    }
+// The icons of the five node types, made once and shared by every item (kept to the end of the
+// program, so that none outlives the application object).
+const QIcon& IconOf(TXMLNodeType type) {
+    static const auto* icons = new std::array<QIcon, 5>{
+        TypeIcon(TXMLNodeType::Document), TypeIcon(TXMLNodeType::Element), TypeIcon(TXMLNodeType::Attribute),
+        TypeIcon(TXMLNodeType::ProcessingInstruction), TypeIcon(TXMLNodeType::XmlDeclaration)};
+    return (*icons)[static_cast<size_t>(type)];
 }
+
+// An item whose node type is its item type: the icon and the image number come from the type,
+// so an item stores nothing but its text (a large tree is several hundred thousand items).
+class XmlItem final : public QTreeWidgetItem {
+public:
+    XmlItem(TXMLNodeType type, const std::string& text)
+        : QTreeWidgetItem(QStringList(QString::fromStdString(text)), UserType + static_cast<int>(type)) {}
+    TXMLNodeType NodeType() const { return static_cast<TXMLNodeType>(type() - UserType); }
+    QVariant data(int column, int role) const override {
+        if (column == 0 && role == Qt::DecorationRole) return IconOf(NodeType());
+        if (column == 0 && role == kTypeRole) return XmlItemImage(NodeType());
+        return QTreeWidgetItem::data(column, role);
+    }
+};
 
 XmlTreeItem ItemOf(const QTreeWidgetItem* row) {
     XmlTreeItem item;
     item.text = row->text(0).toStdString();
-    item.type = static_cast<TXMLNodeType>(row->data(0, kTypeRole).toInt() / 2);
+    item.type = static_cast<const XmlItem*>(row)->NodeType();
     for (int i = 0; i < row->childCount(); ++i) item.children.push_back(ItemOf(row->child(i)));
     return item;
 }
@@ -126,7 +140,7 @@ void TFXML::OpenClick() {
         dialogs_.ChooseOpenFileTitled("Open XML File", context_.projectDirectory, "XML Files (*.xml)|*.xml");
     if (path) {
         try {
-            Fill(ReadXmlTree(*path));  // the parsed nodes are freed once the items exist
+            Fill(ReadXmlWindowTable(*path));  // the parsed nodes are freed once the items exist
         } catch (const std::exception& error) {
             dialogs_.ShowMessage(MessageKind::Error, error.what());  // the tree stays as it was
         }
@@ -134,12 +148,22 @@ void TFXML::OpenClick() {
     openButton_->setEnabled(true);
 }
 
-void TFXML::Fill(const XmlTreeItem& document) {
+void TFXML::Fill(const TXMLNodeTable& table) {
+    // Built apart from the view and handed to it whole: one change of the view, not one an item.
+    const XmlItemTexts texts(table);
+    std::vector<QTreeWidgetItem*> parents;
+    QTreeWidgetItem* top = nullptr;
+    ForEachXmlTreeNode(table, [&](TXMLNodeTable::Index node, size_t depth) {
+        parents.resize(depth);
+        auto* item = new XmlItem(table.Type(node), texts(node));
+        if (depth == 0)
+            top = item;
+        else
+            parents.back()->addChild(item);
+        parents.push_back(item);
+    });
     tree_->clear();
-    auto* top = new QTreeWidgetItem(tree_, QStringList(Text(document.text)));
-    top->setIcon(0, TypeIcon(document.type));
-    top->setData(0, kTypeRole, XmlItemImage(document.type));
-    AddChildren(top, document);
+    tree_->addTopLevelItem(top);
 }
 
 void TFXML::FullExpandClick() { tree_->expandAll(); }

@@ -39,7 +39,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Fill(const XmlTreeItem& document);
+    void Fill(const TXMLNodeTable& table);
 
     ProjectContext& context_;
     Dialogs& dialogs_;

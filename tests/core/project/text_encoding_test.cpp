@@ -13,6 +13,23 @@ TEST(TextEncoding, Windows1252BothWays) {
     EXPECT_EQ(SingleByteToUtf8("\x80\xB0", SingleByteCode::Latin1), "\xC2\x80\xC2\xB0");
 }
 
+// Every byte read as either code comes back as itself; a character the code lacks does not.
+TEST(TextEncoding, SingleByteTextsComeBackAsTheBytesRead) {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+    for (const auto code : {SingleByteCode::Latin1, SingleByteCode::Windows1252})
+        EXPECT_EQ(Utf8ToSingleByte(SingleByteToUtf8(bytes, code), code), bytes);
+    EXPECT_EQ(Utf8ToSingleByte("\xE2\x82\xAC", SingleByteCode::Windows1252), "\x80");
+    EXPECT_EQ(Utf8ToSingleByte("\xE2\x82\xAC", SingleByteCode::Latin1), std::nullopt);   // no euro sign
+    EXPECT_EQ(Utf8ToSingleByte("\xC2\x80", SingleByteCode::Windows1252), std::nullopt);  // 0x80 is the euro
+    EXPECT_EQ(Utf8ToSingleByte("\xC3", SingleByteCode::Latin1), std::nullopt);           // not UTF-8
+    EXPECT_EQ(SingleByteCodeNamed("ISO-8859-1"), SingleByteCode::Latin1);
+    EXPECT_EQ(SingleByteCodeNamed("Latin1"), SingleByteCode::Latin1);
+    EXPECT_EQ(SingleByteCodeNamed("windows-1252"), SingleByteCode::Windows1252);
+    EXPECT_EQ(SingleByteCodeNamed("UTF-8"), std::nullopt);
+    EXPECT_EQ(SingleByteCodeNamed("iso-8859-15"), std::nullopt);
+}
+
 TEST(TextEncoding, FirstInvalidUtf8) {
     const struct {
         std::string text;

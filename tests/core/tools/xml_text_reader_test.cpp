@@ -4,7 +4,6 @@
 
 #include <pugixml.hpp>
 #include <random>
-#include <thread>
 #include <tuple>
 
 #include "support/error_text.h"
@@ -79,7 +78,10 @@ TEST(XmlTextReader, EveryFailureHasItsMessage) {
         {"<a>&#zz;</a>\n", "Invalid integer in reference &#zz;"},
         {"<a>&nbsp;</a>\n", "Unrecognized reference"},
         {"<a>&amp</a>\n", "Unexpected end of data"},
-        {"<a><![CDATA[x]]>", "Unexpected end of data"},  // characters of a section are advanced over
+        {"<a><![CDATA[x]]>", "Unexpected end of data"},         // characters of a section are advanced over
+        {"\xEF\xBB\xBF", "Missing element"},                    // a byte-order mark alone
+        {"\xEF\xBB<a/>\n", "Missing element"},                  // not a whole one
+        {"\xEF\xBB\xBF\xEF\xBB\xBF<a/>\n", "Missing element"},  // only one is skipped
     };
     for (const auto& c : cases) EXPECT_EQ(Failure(c.input), c.message) << c.input;
 }
@@ -100,6 +102,8 @@ TEST(XmlTextReader, TreeShapes) {
          "D[X[Aversion=1.0 Aencoding=UTF-8] Ppi=data  Ea[Pin=x] Ppost]"},
         {"<a:b-c.d_1 e = \"\" >\xB7</a:b-c.d_1>", "D[Ea:b-c.d_1=\xB7[Ae]]"},
         {"<a><!----></a>", "D[Ea]"},
+        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<a/>\n", "D[X[Aversion=1.0] Ea]"},  // a UTF-8 byte-order mark
+        {"\xEF\xBB\xBF<a>\xEF\xBB\xBF</a>", "D[Ea=\xEF\xBB\xBF]"},                 // inside: bytes like any other
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Shape(*Parse(c.input)), c.shape) << c.input;
@@ -119,26 +123,21 @@ TEST(XmlTextReader, DisplayTexts) {
     EXPECT_EQ(a.Child(1).DisplayText(), "b");
 }
 
-// Node storage is reused once a thread's nodes are all freed; a node freed on another thread
-// must not make either thread reuse the slots of a document still alive.
-TEST(XmlTextReader, LiveDocumentsSurviveNodesFreedAnywhere) {
-    const std::string text = "<a x=\"1\" y=\"2\"><b z=\"3\"/>t</a>";
-    const std::string shape = "D[Ea=t[Ax=1 Ay=2 Eb[Az=3]]]";
-    auto kept = Parse(text);
-    auto elsewhere = Parse(text);
-    std::unique_ptr<TXMLNode> keptThere;
-    std::thread([&] {
-        keptThere = Parse(text);
-        elsewhere.reset();           // this thread's nodes, freed on another
-        auto passing = Parse(text);  // reuses what is free there
-        passing.reset();
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(Shape(*Parse(text)), shape);
-        EXPECT_EQ(Shape(*keptThere), shape);
-    }).join();
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Shape(*Parse(text)), shape);
-    keptThere.reset();  // the other thread's nodes, freed here
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Shape(*Parse(text)), shape);
-    EXPECT_EQ(Shape(*kept), shape);
+// The table keeps every text as read, however long; the node tree is built from it.
+TEST(XmlTextReader, TablesKeepTextsOfAnyLength) {
+    for (const size_t length : {size_t{1}, size_t{127}, size_t{128}, size_t{16383}, size_t{16384}, size_t{300000}}) {
+        const std::string name = "n" + std::string(length, 'x');
+        const std::string value(length, '\xE4');
+        const auto table =
+            TXMLStringReader("<" + name + " v=\"" + value + "\">" + value + "</" + name + ">\n").ParseTable();
+        ASSERT_EQ(table.Size(), 3u);
+        EXPECT_EQ(table.Name(1), name);
+        EXPECT_EQ(table.Value(1), value);
+        EXPECT_EQ(table.Name(2), "v");
+        EXPECT_EQ(table.Value(2), value);
+        EXPECT_EQ(table.End(0), 3u);
+        EXPECT_EQ(table.ChildCount(1), 1u);
+    }
 }
 
 TEST(XmlTextReader, DeepNestingIsRefusedNotOverflowed) {

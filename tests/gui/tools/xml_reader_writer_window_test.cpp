@@ -110,6 +110,34 @@ private slots:
                  std::string("<Par_Gen><Can_Baud>5</Can_Baud><line PGN=\"1\"/></Par_Gen>"));
     }
 
+    // An ISO-8859-1 file from xmllint shows its letters and is written back in its own bytes.
+    void declaredEncodingsAreShownAndWrittenBack() {
+        XmlWindowOnProject w;
+        const std::string fixture = std::string(KESTROVA_TEST_DATA) + "/tools/device_description.latin1.xml";
+        w.Open(fixture);
+        QCOMPARE(w.Item({1, 1, 1, 0})->text(0), QString::fromUtf8("Name = Müller Gerätebau"));
+        QCOMPARE(w.Item({1, 1, 1, 0})->data(0, Qt::UserRole).toInt(), XmlItemImage(TXMLNodeType::Attribute));
+        QVERIFY(!w.Item({1, 1, 1, 0})->icon(0).isNull());
+        w.window.WriteClick();
+        QVERIFY(w.dialogs.messages.empty());
+        const std::string written = ReadText(w.dir / "project/device_description.latin1.xml");
+        QVERIFY(written.find("Name=\"M\xFCller Ger\xE4tebau\"") != std::string::npos);
+    }
+
+    // A file of more tiny nodes than the window can hold is refused; the tree stays.
+    void aTreeTooLargeForTheWindowIsRefused() {
+        XmlWindowOnProject w;
+        WriteText(w.dir / "other/pargen.xml", "<Par_Gen><Can_Baud>5</Can_Baud></Par_Gen>\n");
+        std::string text = "<r>";
+        for (int i = 0; i < 300000; ++i) text += "<a/>";
+        WriteText(w.dir / "other/empty.xml", text + "</r>\n");
+        w.Open(w.dir / "other/pargen.xml");
+        w.Open(w.dir / "other/empty.xml");
+        QCOMPARE(w.dialogs.messages.size(), size_t{1});
+        QVERIFY(w.dialogs.messages[0].text.find("The file empty.xml holds 300002 nodes") == 0);
+        QCOMPARE(w.Item({})->text(0), QString("File: pargen.xml"));
+    }
+
     void cancelFailureAndNoProjectLeaveTheTreeAndFiles() {
         XmlWindowOnProject w;
         WriteText(w.dir / "other/pargen.xml", "<Par_Gen><Can_Baud>5</Can_Baud></Par_Gen>\n");
