@@ -54,7 +54,9 @@ std::string Lower(std::string text) {
 
 std::string IdentifierText(const DbcMessage& message) {
     char text[16];
-    std::snprintf(text, sizeof text, message.extended ? "0x%08X" : "0x%03X", static_cast<unsigned>(message.identifier));
+    // An identifier above 29 bits is shown as the file writes it, bit 31 included.
+    const uint32_t shown = message.identifier > 0x1FFFFFFF ? message.DbcIdentifier() : message.identifier;
+    std::snprintf(text, sizeof text, message.extended ? "0x%08X" : "0x%03X", static_cast<unsigned>(shown));
     return text;
 }
 

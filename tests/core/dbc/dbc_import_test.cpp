@@ -102,7 +102,7 @@ TEST_F(DbcImportProject, AppendsOrRefusesWritingNothing) {
         std::string message;
     };
     for (const Case& c : {
-             Case{30, {"EEC1", "CCVS"}, {}, "Receive Frames has 0 empty rows of 30; the 2 chosen frames do not fit."},
+             Case{30, {"EEC1", "DM1"}, {}, "Receive Frames has 0 empty rows of 30; the 2 chosen frames do not fit."},
              Case{29, {"DM1"}, {}, "General Error!! The complete number of bytes must be minor or equal to 244 [252]"},
              Case{0, {"RQST"}, {}, "RQST: source address 254 cannot be received; give the sender's address (--sa)"},
              Case{29, {"CCVS"}, {}, "CCVS would repeat row 1 of Receive Frames (CCVS): data page 0, PGN 0xFEF1, source "
