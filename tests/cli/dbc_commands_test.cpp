@@ -63,8 +63,7 @@ TEST_F(DbcCli, APdu1MessageToThreeDestinationsGivesThreeFrames) {
               "CMD_TO_6E   0x09566E24  2         1   0x5600  110   36  8\n"
               "TSC1_TO_02  0x0C000203  3         0   0x0000  2     3   8\n"
               "CCVS        0x18FEF100  6         0   0xFEF1  -     0   8\n");
-    ASSERT_EQ(Run({"dbc-import", project, kData + "j1939_pdu1.dbc", "--receive", "0x15600", "--send", "TSC1_TO_02"}),
-              0)
+    ASSERT_EQ(Run({"dbc-import", project, kData + "j1939_pdu1.dbc", "--receive", "0x15600", "--send", "TSC1_TO_02"}), 0)
         << err;
     const std::string receive = ReadText(project + "/Receive_Frame.xml");
     for (const char* pgn : {"PGN=\"0x566D\"", "PGN=\"0x566F\"", "PGN=\"0x566E\""})
@@ -85,8 +84,9 @@ TEST_F(DbcCli, OneBadMessageLeavesTheRestImportable) {
         << out;
     EXPECT_EQ(Run({"dbc-import", project, file, "--receive", "EEC1,CCVS"}), 0) << err;
     EXPECT_EQ(Run({"dbc-import", project, file, "--receive", "ETC2"}), 1);
-    EXPECT_EQ(err, "ETC2 (line 20) cannot be imported into Receive Frames: the signal name 2ND_GEAR begins with a "
-                   "digit (line 21).\n");
+    EXPECT_EQ(err,
+              "ETC2 (line 20) cannot be imported into Receive Frames: the signal name 2ND_GEAR begins with a "
+              "digit (line 21).\n");
     // A file that is no DBC file at all is still refused, naming the line.
     WriteText(dir / "logo.dbc", std::string("\x89PNG\r\n\x1A\n\0", 9));
     EXPECT_EQ(Run({"dbc-list", dir / "logo.dbc"}), 1);
@@ -105,8 +105,9 @@ TEST_F(DbcCli, TheSendersAddressForANullAddressDatabase) {
     // The same frames again: refused naming both, nothing written.
     const std::string before = ReadText(project + "/Receive_Frame.xml");
     EXPECT_EQ(Run({"dbc-import", project, file, "--receive", "EEC1_SA0"}), 1);
-    EXPECT_EQ(err, "EEC1_SA0 would repeat row 1 of Receive Frames (EEC1): data page 0, PGN 0xF004, source address "
-                   "0.\n");
+    EXPECT_EQ(err,
+              "EEC1_SA0 would repeat row 1 of Receive Frames (EEC1): data page 0, PGN 0xF004, source address "
+              "0.\n");
     EXPECT_EQ(ReadText(project + "/Receive_Frame.xml"), before);
 }
 

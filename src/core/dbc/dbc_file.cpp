@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "core/project/error.h"
-#include "core/project/text_encoding.h"
 #include "core/project/file_system.h"
 #include "core/project/integer_text.h"
+#include "core/project/text_encoding.h"
 
 namespace kestrova {
 namespace {
@@ -215,8 +215,8 @@ private:
         else if (const auto problem = NameProblem("the message name", name))
             message.problem = *problem;
         else if (*length > kMaxDbcMessageLength)
-            message.problem = "the length " + tokens[4].text + " is more than " +
-                              std::to_string(kMaxDbcMessageLength) + " bytes";
+            message.problem =
+                "the length " + tokens[4].text + " is more than " + std::to_string(kMaxDbcMessageLength) + " bytes";
         messages_.push_back(std::move(message));
         inMessage_ = true;
         inPseudoMessage_ = false;
@@ -278,8 +278,7 @@ private:
                             statement[4].kind == Token::Text;
         const auto identifier = shaped ? Unsigned(statement[3]) : std::nullopt;
         if (!identifier || *identifier > 0xFFFFFFFFLL)
-            Fail(line,
-                 "the long name is not \"BA_ \"SystemMessageLongSymbol\" BO_ <identifier> \"<name>\";\"");
+            Fail(line, "the long name is not \"BA_ \"SystemMessageLongSymbol\" BO_ <identifier> \"<name>\";\"");
         longNames_[static_cast<uint32_t>(*identifier)] = statement[4].text;
     }
 

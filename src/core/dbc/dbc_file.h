@@ -21,8 +21,8 @@ inline constexpr int kMaxDbcMessageLength = 1785;  // the longest J1939 transpor
 inline constexpr size_t kMaxLongNameLength = 32767;
 
 struct DbcMessage {
-    std::string name;    // its full name: the long name when the file gives one, else the BO_ name
-    std::string symbol;  // the name on its BO_ line (cut to 32 characters when a long name exists)
+    std::string name;         // its full name: the long name when the file gives one, else the BO_ name
+    std::string symbol;       // the name on its BO_ line (cut to 32 characters when a long name exists)
     uint32_t identifier = 0;  // without the extended-frame bit
     bool extended = false;    // a 29-bit identifier: bit 31 of the DBC identifier was set
     int length = 0;           // bytes

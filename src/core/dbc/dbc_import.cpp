@@ -42,9 +42,17 @@ ListEditor EditorOf(FrameList list) {
                 receive_column::SourceAddress,
                 receive_column::Mnemonic,
                 239};
-    return {"Send Frames",  SendFramesLayout(),  &DocumentPaths::sendFrame, LoadSendFrames,
-            CheckSendFrames, SendFramesText,     send_column::DataPage,     send_column::Pgn,
-            send_column::SourceAddress, send_column::Mnemonic, 255};
+    return {"Send Frames",
+            SendFramesLayout(),
+            &DocumentPaths::sendFrame,
+            LoadSendFrames,
+            CheckSendFrames,
+            SendFramesText,
+            send_column::DataPage,
+            send_column::Pgn,
+            send_column::SourceAddress,
+            send_column::Mnemonic,
+            255};
 }
 
 std::string Lower(std::string text) {
@@ -79,9 +87,7 @@ std::vector<std::string> ListFields(const DbcMessage& message) {
 constexpr size_t kListNoteField = 8;
 
 FrameIdentity IdentityOf(const ListEditor& editor, const TableRow& row) {
-    const auto number = [&](size_t column) {
-        return column < row.size() ? TryIntegerText(row[column]) : std::nullopt;
-    };
+    const auto number = [&](size_t column) { return column < row.size() ? TryIntegerText(row[column]) : std::nullopt; };
     return {number(editor.dataPage), number(editor.pgn), number(editor.sourceAddress)};
 }
 
@@ -187,8 +193,7 @@ std::vector<const DbcMessage*> SelectMessages(const DbcFile& dbc, const std::vec
             if (message.symbol == wanted) symbols.push_back(&message);
         if (symbols.size() > 1) {
             std::string lines;
-            for (const auto* message : symbols)
-                lines += (lines.empty() ? "" : ", ") + std::to_string(message->line);
+            for (const auto* message : symbols) lines += (lines.empty() ? "" : ", ") + std::to_string(message->line);
             throw Error("The name " + wanted + " is given to " + std::to_string(symbols.size()) +
                         " messages of the DBC file (lines " + lines + "); choose one by its full name.");
         }
@@ -335,8 +340,7 @@ std::string DbcListCsv(const DbcFile& dbc) {
     std::string out = "name,identifier,priority,data_page,pgn,destination,source_address,length,note\r\n";
     for (const auto& message : dbc.messages) {
         const auto fields = ListFields(message);
-        for (size_t i = 0; i < fields.size(); ++i)
-            out += CsvField(fields[i]) + (i + 1 < fields.size() ? "," : "\r\n");
+        for (size_t i = 0; i < fields.size(); ++i) out += CsvField(fields[i]) + (i + 1 < fields.size() ? "," : "\r\n");
     }
     return out;
 }

@@ -1,16 +1,17 @@
 #include "core/project/file_system.h"
 
-#include "core/project/error.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <limits>
 #include <utility>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
+
+#include "core/project/error.h"
 
 namespace kestrova {
 
@@ -187,8 +188,8 @@ void PreparedReplacement::Commit(bool keepEarlier) {
         // A second name of the same file; where the file system has no links, a copy.
         if (::link(path_.c_str(), earlier.c_str()) != 0) {
             try {
-                WriteNewFile(earlier, ReadWholeFile(path_, std::numeric_limits<long long>::max()),
-                             info.st_mode & 07777, earlier);
+                WriteNewFile(earlier, ReadWholeFile(path_, std::numeric_limits<long long>::max()), info.st_mode & 07777,
+                             earlier);
             } catch (const Error& error) {
                 throw Error("Cannot replace file " + path_ + ": its earlier content could not be kept (" +
                             error.what() + ")");
@@ -208,7 +209,7 @@ void PreparedReplacement::Commit(bool keepEarlier) {
 int PreparedReplacement::Restore() {
     const int result = !earlier_.empty() ? (::rename(earlier_.c_str(), path_.c_str()) == 0 ? 0 : errno)
                        : existed_        ? EEXIST  // nothing was kept to put back
-                       : (::unlink(path_.c_str()) == 0 || errno == ENOENT ? 0 : errno);
+                                         : (::unlink(path_.c_str()) == 0 || errno == ENOENT ? 0 : errno);
     if (result == 0) earlier_.clear();
     restoreFailed_ = result != 0;
     return result;
@@ -248,7 +249,8 @@ void ReplaceFilesTogether(const std::vector<std::pair<std::string, std::string>>
                 std::string names;
                 for (size_t i = putBack.size(); i-- > 0;)
                     names += (names.empty() ? "" : i == 0 ? " and " : ", ") + putBack[i];
-                text += " " + names + (putBack.size() == 1 ? " was put back as it was" : " were put back as they were") +
+                text += " " + names +
+                        (putBack.size() == 1 ? " was put back as it was" : " were put back as they were") +
                         ": no file was changed.";
             }
             throw Error(text);

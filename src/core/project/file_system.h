@@ -6,7 +6,7 @@
 
 namespace kestrova {
 
-bool FileExists(const std::string& path);       // a regular file
+bool FileExists(const std::string& path);  // a regular file
 bool DirectoryExists(const std::string& path);
 
 // Directory of the running program (/proc/self/exe), without a trailing separator.

@@ -24,7 +24,8 @@ class AddressOnlyDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
         if (index.column() != AddressColumn) return nullptr;
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         editor->setObjectName("addressEditor");

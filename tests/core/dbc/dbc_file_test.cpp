@@ -155,8 +155,8 @@ TEST(DbcFile, TheLongNameIsTheMessagesName) {
 
     // A long name that is no DBC name, or longer than a Mnemonic can be, is not taken.
     const auto nameWith = [](const std::string& longName) {
-        return ParseDbc("BO_ 2364539904 EEC1: 8 Engine\nBA_ \"SystemMessageLongSymbol\" BO_ 2364539904 \"" +
-                            longName + "\";\n",
+        return ParseDbc("BO_ 2364539904 EEC1: 8 Engine\nBA_ \"SystemMessageLongSymbol\" BO_ 2364539904 \"" + longName +
+                            "\";\n",
                         "x.dbc")
             .messages.at(0)
             .name;

@@ -1,7 +1,6 @@
 #include "core/dbc/dbc_import.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -105,8 +104,11 @@ TEST_F(DbcImportProject, AppendsOrRefusesWritingNothing) {
              Case{30, {"EEC1", "DM1"}, {}, "Receive Frames has 0 empty rows of 30; the 2 chosen frames do not fit."},
              Case{29, {"DM1"}, {}, "General Error!! The complete number of bytes must be minor or equal to 244 [252]"},
              Case{0, {"RQST"}, {}, "RQST: source address 254 cannot be received; give the sender's address (--sa)"},
-             Case{29, {"CCVS"}, {}, "CCVS would repeat row 1 of Receive Frames (CCVS): data page 0, PGN 0xFEF1, source "
-                                    "address 0."},
+             Case{29,
+                  {"CCVS"},
+                  {},
+                  "CCVS would repeat row 1 of Receive Frames (CCVS): data page 0, PGN 0xFEF1, source "
+                  "address 0."},
              // the send list is refused, so the receive list is not written either
              Case{29, {"EEC1"}, {"DM1"}, "DM1 (line 24) cannot be imported into Send Frames: longer than 8 bytes."},
          }) {
@@ -130,7 +132,8 @@ TEST(DbcImport, APdu1RowKeepsItsDestination) {
     EXPECT_EQ(pgns, (std::vector<std::string>{"0x566D", "0x566F", "0x566E"}));
     EXPECT_EQ(Names(SelectMessages(dbc, {"0x1566E"}, FrameList::Receive)), std::vector<std::string>{"CMD_TO_6E"});
     // A command to address 2 is sent to address 2, not to 0.
-    EXPECT_EQ(FrameRow(dbc.messages[3], FrameList::Send), (TableRow{"3", "0", "0x0002", "3", "Data Change", "TSC1_TO_02"}));
+    EXPECT_EQ(FrameRow(dbc.messages[3], FrameList::Send),
+              (TableRow{"3", "0", "0x0002", "3", "Data Change", "TSC1_TO_02"}));
     EXPECT_EQ(FrameRow(dbc.messages[4], FrameList::Send)[send_column::Pgn], "0xFEF1");
 }
 
@@ -157,9 +160,11 @@ TEST(DbcImport, OddMessagesAreNotImportableAndTheOthersAre) {
     EXPECT_EQ(ErrorText([&] { SelectMessages(dbc, {"1ST_GEAR"}, FrameList::Receive); }),
               "1ST_GEAR (line 17) cannot be imported into Receive Frames: the message name 1ST_GEAR begins with a "
               "digit.");
-    EXPECT_EQ(MessageNote(dbc.messages[3]), "not importable (line 20): the signal name 2ND_GEAR begins with a digit (line 21)");
-    EXPECT_EQ(MessageNote(dbc.messages[1]), "not importable (line 14): the identifier 2048 is more than 11 bits, but "
-                                            "bit 31 (a 29-bit identifier) is not set");
+    EXPECT_EQ(MessageNote(dbc.messages[3]),
+              "not importable (line 20): the signal name 2ND_GEAR begins with a digit (line 21)");
+    EXPECT_EQ(MessageNote(dbc.messages[1]),
+              "not importable (line 14): the identifier 2048 is more than 11 bits, but "
+              "bit 31 (a 29-bit identifier) is not set");
     EXPECT_EQ(MessageNote(dbc.messages[4], FrameList::Send),
               "not importable (line 23): the identifier 4294967295 is more than 29 bits");
     EXPECT_FALSE(J1939FieldsOf(dbc.messages[4]));  // no fields made up from bits above 29
@@ -205,8 +210,8 @@ TEST(DbcImport, SourceAddressRefusalsNameTheMessage) {
 
 TEST(DbcImport, RepeatedFramesAreRefusedNamingBoth) {
     auto table = EmptyTable(ReceiveFramesLayout());
-    table[0] = {"0", "65265", "0", "N", "", "", "N", "N", "", "Speed"};     // 0xFEF1 typed in decimal
-    table[1] = {"0", "0xF004", "3", "N", "", "", "N", "N", "", "EEC1"};     // these two repeat each other:
+    table[0] = {"0", "65265", "0", "N", "", "", "N", "N", "", "Speed"};    // 0xFEF1 typed in decimal
+    table[1] = {"0", "0xF004", "3", "N", "", "", "N", "N", "", "EEC1"};    // these two repeat each other:
     table[2] = {"0", "0xF004", "3", "N", "", "", "N", "N", "", "EEC1 b"};  // not the import's concern
     const auto row = [](const char* pgn, const char* address) {
         return TableRow{"0", pgn, address, "N", "", "", "N", "N", "", "new"};
@@ -224,7 +229,9 @@ TEST(DbcImport, RepeatedFramesAreRefusedNamingBoth) {
 
 TEST_F(DbcImportProject, TheSendersAddressReplacesTheNullAddress) {
     const DbcFile dbc = Read("j1939_null_address.dbc");
-    EXPECT_EQ(ErrorText([&] { ImportDbcMessages(context, dbc, {"EEC1", "CCVS"}, {}); }),
+    EXPECT_EQ(ErrorText([&] {
+                  ImportDbcMessages(context, dbc, {"EEC1", "CCVS"}, {});
+              }),
               "EEC1: source address 254 cannot be received; give the sender's address (--sa)");
     EXPECT_EQ(ErrorText([&] { ImportDbcMessages(context, dbc, {"0xF004"}, {}, "0"); }),  // EEC1 and EEC1_SA0
               "EEC1 and EEC1_SA0 would both be data page 0, PGN 0xF004, source address 0 in Receive Frames.");
@@ -236,7 +243,9 @@ TEST_F(DbcImportProject, TheSendersAddressReplacesTheNullAddress) {
               std::vector<std::string>{"0x21"});
     // A second import of the same frames is refused, naming the row it would repeat.
     const std::string before = ReadText(context.documents.receiveFrame);
-    EXPECT_EQ(ErrorText([&] { ImportDbcMessages(context, dbc, {"EEC2", "CCVS"}, {}, "33"); }),
+    EXPECT_EQ(ErrorText([&] {
+                  ImportDbcMessages(context, dbc, {"EEC2", "CCVS"}, {}, "33");
+              }),
               "CCVS would repeat row 2 of Receive Frames (CCVS): data page 0, PGN 0xFEF1, source address 33.");
     EXPECT_EQ(ReadText(context.documents.receiveFrame), before);
 }

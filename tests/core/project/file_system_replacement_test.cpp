@@ -73,7 +73,9 @@ TEST(ReplaceFilesTogether, AFileThatCannotBeWrittenChangesNothing) {
     WriteText(dir / "a.xml", "old a");
     WriteText(dir / "b.xml", "old b");
     ::chmod((dir / "b.xml").c_str(), 0444);
-    EXPECT_EQ(ErrorText([&] { ReplaceFilesTogether({{dir / "a.xml", "new a"}, {dir / "b.xml", "new b"}}); }),
+    EXPECT_EQ(ErrorText([&] {
+                  ReplaceFilesTogether({{dir / "a.xml", "new a"}, {dir / "b.xml", "new b"}});
+              }),
               dir / "b.xml is write-protected. No file was changed.");
     EXPECT_EQ(ReadText(dir / "a.xml"), "old a");
     EXPECT_EQ(Entries(dir), (std::vector<std::string>{"a.xml", "b.xml"}));

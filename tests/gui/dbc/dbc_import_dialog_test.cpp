@@ -133,7 +133,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTreeWidgetItem* eec1 = Item(&dialog, "EEC1");
         QTreeWidgetItem* ccvs = Item(&dialog, "CCVS");
-        QCOMPARE(eec1->text(AddressColumn), QString("254"));  // from the identifier
+        QCOMPARE(eec1->text(AddressColumn), QString("254"));         // from the identifier
         QVERIFY(!TypeInCell(&dialog, eec1, NameColumn, "renamed"));  // only the address is typed
         QCOMPARE(eec1->text(NameColumn), QString("EEC1"));
 
