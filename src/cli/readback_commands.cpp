@@ -76,12 +76,12 @@ std::vector<Command> ReadBackCommands() {
          "Exit status 0 when consistent, 1 with differences or a file that cannot be read.\n",
          RunVerify},
         {"lint", "PROJECT_DIR", "J1939 warnings the editors let through",
-         "Prints one line per warning, naming the document, the row and the reason: a PDU1 PGN\n"
-         "with a destination address in its low byte; the same data page, PGN and source address\n"
-         "twice in a frame list; a send frame on a timer TimerDef.xml does not define; a receive\n"
-         "frame from the null (254) or global (255) address; a transport-protocol frame within\n"
-         "the first 8 bytes of its message; Receive_Info.xml or Send_Info.xml with another number\n"
-         "of rows than their frame list. Exit status 0 without warnings, 1 with warnings.\n",
+         "Prints one line per warning, naming the document, the row and the reason: the same data\n"
+         "page, PGN and source address twice in a frame list; a send frame on a timer TimerDef.xml\n"
+         "does not define; a receive frame from the null (254) or global (255) address; a\n"
+         "transport-protocol frame within the first 8 bytes of its message; Receive_Info.xml or\n"
+         "Send_Info.xml with another number of rows than their frame list. Exit status 0 without\n"
+         "warnings, 1 with warnings.\n",
          RunLint},
     };
 }

@@ -16,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (const auto list : {kestrova::FrameList::Receive, kestrova::FrameList::Send})
                 if (!kestrova::ImportRefusal(message, list)) kestrova::FrameRow(message, list);
             kestrova::MessageMatchesFilter(message, "speed");
+            kestrova::MessageNote(message);
         }
         kestrova::DbcListText(dbc);
         kestrova::DbcListCsv(dbc);

@@ -1,14 +1,16 @@
 #include "core/dbc/dbc_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <optional>
 
 #include "core/project/error.h"
-#include "core/project/text_encoding.h"
 #include "core/project/file_system.h"
 #include "core/project/integer_text.h"
+#include "core/project/text_encoding.h"
 
 namespace kestrova {
 namespace {
@@ -78,13 +80,20 @@ bool QuoteOpenAfter(const std::string& text, bool open) {
     return open;
 }
 
-bool IsName(const Token& token) {
-    if (token.kind != Token::Word || token.text.empty()) return false;
-    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
-    if (!letter(token.text[0])) return false;
-    for (const char c : token.text)
-        if (!letter(c) && !(c >= '0' && c <= '9')) return false;
+bool IsNameLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+
+bool IsNameText(const std::string& text) {
+    if (text.empty() || !IsNameLetter(text[0])) return false;
+    for (const char c : text)
+        if (!IsNameLetter(c) && !(c >= '0' && c <= '9')) return false;
     return true;
+}
+
+// Why a word is not a DBC name ("the message name 1ABC begins with a digit"); nothing when it is.
+std::optional<std::string> NameProblem(const std::string& what, const std::string& text) {
+    if (IsNameText(text)) return std::nullopt;
+    if (!text.empty() && text[0] >= '0' && text[0] <= '9') return what + " " + text + " begins with a digit";
+    return what + " " + text + " holds a character other than letters, digits and _";
 }
 
 // An unsigned decimal number of at most 10 digits (DBC identifiers and lengths).
@@ -169,14 +178,17 @@ private:
         if (keyword == "CM_" && tokens.size() > 1 && tokens[1].text == "BO_" && tokens[1].kind == Token::Word)
             return Comment(tokens, line);
         if (keyword == "BA_DEF_") return FormatDefinition(tokens);
-        if (keyword == "BA_" && tokens.size() > 1 && tokens[1].kind == Token::Text && tokens[1].text == "VFrameFormat")
-            return FormatValue(tokens, line);
+        if (keyword == "BA_" && tokens.size() > 1 && tokens[1].kind == Token::Text) {
+            if (tokens[1].text == "VFrameFormat") return FormatValue(tokens, line);
+            if (tokens[1].text == "SystemMessageLongSymbol") return LongName(tokens, line);
+        }
     }
 
     void Message(const std::vector<Token>& tokens, size_t line) {
         static const std::string shape =
             "the message definition is not \"BO_ <identifier> <name>: <length> <transmitter>\"";
-        if (tokens.size() != 6 || !IsName(tokens[2]) || !IsMarkToken(tokens, 3, ':') || !IsName(tokens[5]))
+        if (tokens.size() != 6 || tokens[2].kind != Token::Word || !IsMarkToken(tokens, 3, ':') ||
+            tokens[5].kind != Token::Word)
             Fail(line, shape);
         const auto identifier = Unsigned(tokens[1]);
         const auto length = Unsigned(tokens[4]);
@@ -189,22 +201,22 @@ private:
         }
         DbcMessage message;
         message.name = name;
+        message.symbol = name;
         message.extended = (*identifier & 0x80000000LL) != 0;
         message.identifier = static_cast<uint32_t>(*identifier & 0x7FFFFFFFLL);
-        message.length = static_cast<int>(*length);
+        message.length = static_cast<int>(std::min<int64_t>(*length, std::numeric_limits<int>::max()));
         message.transmitter = tokens[5].text;
         message.line = line + 1;
         if (message.extended && message.identifier > 0x1FFFFFFF)
-            Fail(line, "the identifier " + tokens[1].text + " of " + name + " is more than 29 bits");
-        if (!message.extended && message.identifier > 0x7FF)
-            Fail(line, "the identifier " + tokens[1].text + " of " + name +
-                           " is more than 11 bits, but bit 31 (a 29-bit identifier) is not set");
-        if (*length > kMaxDbcMessageLength)
-            Fail(line, "the length " + tokens[4].text + " of " + name + " is more than " +
-                           std::to_string(kMaxDbcMessageLength) + " bytes");
-        if (const auto earlier = lines_.find(name); earlier != lines_.end())
-            Fail(line, "the message name " + name + " is already used on line " + std::to_string(earlier->second));
-        lines_[name] = message.line;
+            message.problem = "the identifier " + tokens[1].text + " is more than 29 bits";
+        else if (!message.extended && message.identifier > 0x7FF)
+            message.problem = "the identifier " + tokens[1].text +
+                              " is more than 11 bits, but bit 31 (a 29-bit identifier) is not set";
+        else if (const auto problem = NameProblem("the message name", name))
+            message.problem = *problem;
+        else if (*length > kMaxDbcMessageLength)
+            message.problem =
+                "the length " + tokens[4].text + " is more than " + std::to_string(kMaxDbcMessageLength) + " bytes";
         messages_.push_back(std::move(message));
         inMessage_ = true;
         inPseudoMessage_ = false;
@@ -212,12 +224,20 @@ private:
 
     void Signal(const std::vector<Token>& tokens, size_t line) {
         if (!inMessage_) Fail(line, "a signal (SG_) outside a message (BO_)");
+        if (inPseudoMessage_) return;
         // SG_ <name> [<multiplexer indicator>] : <layout...>
-        const bool named = tokens.size() > 2 && IsName(tokens[1]);
+        DbcMessage& message = messages_.back();
+        const bool named = tokens.size() > 2 && tokens[1].kind == Token::Word;
         const bool plain = named && IsMarkToken(tokens, 2, ':');
         const bool multiplexed = named && tokens[2].kind == Token::Word && IsMarkToken(tokens, 3, ':');
-        if (!plain && !multiplexed) Fail(line, "the signal definition is not \"SG_ <name> : <layout>\"");
-        if (!inPseudoMessage_) messages_.back().signalNames.push_back(tokens[1].text);
+        const std::string where = " (line " + std::to_string(line + 1) + ")";
+        std::optional<std::string> problem;
+        if (!plain && !multiplexed)
+            problem = "the signal definition" + where + " is not \"SG_ <name> : <layout>\"";
+        else if (const auto name = NameProblem("the signal name", tokens[1].text))
+            problem = *name + where;
+        if (problem && message.problem.empty()) message.problem = *problem;
+        if (!problem) message.signalNames.push_back(tokens[1].text);
     }
 
     void Comment(const std::vector<Token>& tokens, size_t line) {
@@ -251,6 +271,17 @@ private:
         formats_[static_cast<uint32_t>(*identifier)] = *value;
     }
 
+    void LongName(const std::vector<Token>& tokens, size_t line) {
+        // BA_ "SystemMessageLongSymbol" BO_ <identifier> "<name>";
+        const auto statement = WithoutSemicolon(tokens);
+        const bool shaped = statement.size() == 5 && statement[2].kind == Token::Word && statement[2].text == "BO_" &&
+                            statement[4].kind == Token::Text;
+        const auto identifier = shaped ? Unsigned(statement[3]) : std::nullopt;
+        if (!identifier || *identifier > 0xFFFFFFFFLL)
+            Fail(line, "the long name is not \"BA_ \"SystemMessageLongSymbol\" BO_ <identifier> \"<name>\";\"");
+        longNames_[static_cast<uint32_t>(*identifier)] = statement[4].text;
+    }
+
     DbcFile Finish() {
         const auto& names = formatNames_.empty() ? DefaultFrameFormats() : formatNames_;
         for (auto& message : messages_) {
@@ -261,15 +292,27 @@ private:
                 message.frameFormat = format->second < static_cast<int64_t>(names.size())
                                           ? names[static_cast<size_t>(format->second)]
                                           : std::to_string(format->second);
+            // A long name that is no DBC name or longer than a Mnemonic can be is not taken.
+            if (const auto longName = longNames_.find(identifier); longName != longNames_.end() &&
+                                                                   IsNameText(longName->second) &&
+                                                                   longName->second.size() <= kMaxLongNameLength)
+                message.name = longName->second;
+        }
+        std::map<std::string, size_t> lines;  // full name -> line of its BO_
+        for (auto& message : messages_) {
+            const auto [earlier, added] = lines.emplace(message.name, message.line);
+            if (!added && message.problem.empty())
+                message.problem =
+                    "the message name " + message.name + " is already used on line " + std::to_string(earlier->second);
         }
         return DbcFile{std::move(messages_)};
     }
 
     std::string origin_;
     std::vector<DbcMessage> messages_;
-    std::map<std::string, size_t> lines_;  // message name -> line of its BO_
     std::map<uint32_t, std::string> comments_;
     std::map<uint32_t, int64_t> formats_;
+    std::map<uint32_t, std::string> longNames_;
     std::vector<std::string> formatNames_;
     bool inMessage_ = false;
     bool inPseudoMessage_ = false;

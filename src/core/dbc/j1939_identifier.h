@@ -16,11 +16,16 @@ struct J1939Identifier {
 
     // PDU1 (PF below 240): addressed to one node, PS is its address and not part of the PGN.
     bool Pdu1() const { return pduFormat < 240; }
-    // The PGN as the frame lists store it, 16 bits with the data page apart: PF * 256 + PS for
-    // PDU2 frames, PF * 256 for PDU1 frames.
+    // The J1939 PGN without its data page: PF * 256 + PS for PDU2 frames, PF * 256 for PDU1.
     int Pgn() const { return pduFormat * 256 + (Pdu1() ? 0 : pduSpecific); }
     // The whole PGN with its data page: dataPage * 0x10000 + Pgn().
     int FullPgn() const { return dataPage * 0x10000 + Pgn(); }
+    // The PGN as the frame lists store it: the 16 bits of PF and PS, so a PDU1 row keeps its
+    // destination address in the low byte (the gateway builds the identifier from data page,
+    // these bits and the source address).
+    int FramePgn() const { return pduFormat * 256 + pduSpecific; }
+    // The destination address of a PDU1 frame; -1 for a PDU2 frame (sent to all).
+    int DestinationAddress() const { return Pdu1() ? pduSpecific : -1; }
 };
 
 // Splits a 29-bit identifier (higher bits are ignored) into its fields.

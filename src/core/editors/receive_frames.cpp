@@ -83,4 +83,8 @@ void SaveReceiveFrames(const std::string& path, const std::vector<TableRow>& row
     WriteRowList(path, "Receive_Frames", RowListEntries(ReceiveFramesLayout(), rows));
 }
 
+std::string ReceiveFramesText(const std::vector<TableRow>& rows) {
+    return RowListText("Receive_Frames", RowListEntries(ReceiveFramesLayout(), rows));
+}
+
 }  // namespace kestrova

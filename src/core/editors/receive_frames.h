@@ -41,5 +41,7 @@ std::optional<std::string> CheckReceiveFrames(const std::vector<TableRow>& rows)
 
 // Rewrites the whole document from the table (after the checks passed).
 void SaveReceiveFrames(const std::string& path, const std::vector<TableRow>& rows);
+// The text SaveReceiveFrames writes, for a caller that replaces several documents together.
+std::string ReceiveFramesText(const std::vector<TableRow>& rows);
 
 }  // namespace kestrova

@@ -87,4 +87,8 @@ void SaveSendFrames(const std::string& path, const std::vector<TableRow>& rows) 
     WriteRowList(path, "Receive_Frames", RowListEntries(SendFramesLayout(), rows));
 }
 
+std::string SendFramesText(const std::vector<TableRow>& rows) {
+    return RowListText("Receive_Frames", RowListEntries(SendFramesLayout(), rows));
+}
+
 }  // namespace kestrova

@@ -39,5 +39,7 @@ std::optional<std::string> TransmissionTypeCode(const std::string& text);
 std::vector<TableRow> LoadSendFrames(const std::string& path);
 std::optional<std::string> CheckSendFrames(const std::vector<TableRow>& rows);
 void SaveSendFrames(const std::string& path, const std::vector<TableRow>& rows);
+// The text SaveSendFrames writes, for a caller that replaces several documents together.
+std::string SendFramesText(const std::vector<TableRow>& rows);
 
 }  // namespace kestrova

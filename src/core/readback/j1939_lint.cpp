@@ -1,6 +1,5 @@
 #include "core/readback/j1939_lint.h"
 
-#include <cstdio>
 #include <map>
 #include <tuple>
 
@@ -12,7 +11,6 @@
 namespace kestrova {
 namespace {
 
-constexpr int32_t kPdu2FirstFormat = 0xF0;  // PDU formats from 0xF0 on are broadcast (PDU2)
 constexpr int32_t kMaxPgn = 0xFFFF;
 constexpr int32_t kNullAddress = 254;
 constexpr int32_t kGlobalAddress = 255;
@@ -21,12 +19,6 @@ constexpr int32_t kSingleFrameBytes = 8;
 std::string FileName(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string Hex2(int32_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(value) & 0xFFu);
-    return text;
 }
 
 std::optional<int32_t> Integer(const XmlRow& row, const char* name) {
@@ -74,16 +66,6 @@ FrameList ReadFrameList(const std::string& path, const std::optional<RowListDocu
 
 std::string LintWarning::Text() const {
     return document + (row > 0 ? " row " + std::to_string(row) : std::string()) + ": " + reason;
-}
-
-std::optional<std::string> Pdu1DestinationInPgn(int32_t pgn) {
-    if (pgn < 0 || pgn > kMaxPgn) return std::nullopt;
-    const int32_t format = pgn >> 8, specific = pgn & 0xFF;
-    if (format >= kPdu2FirstFormat || specific == 0) return std::nullopt;
-    return "PGN " + PgnText(static_cast<uint16_t>(pgn)) + " is a PDU1 PGN (PDU format " + Hex2(format) +
-           ", below 0xF0) with " + Hex2(specific) +
-           " in its low byte: the destination address belongs in the frame identifier, the PGN is " +
-           PgnText(static_cast<uint16_t>(pgn & 0xFF00));
 }
 
 std::optional<std::string> ReceiveFromReservedAddress(int32_t sourceAddress) {
@@ -140,7 +122,6 @@ std::vector<LintWarning> LintProject(const ProjectContext& context) {
     for (size_t i = 0; i < receive.identities.size(); ++i) {
         const auto& row = receiveDocument->rows[i];
         const auto& frame = receive.identities[i];
-        if (frame.pgn) receive.Add(i, Pdu1DestinationInPgn(*frame.pgn));
         if (frame.sourceAddress) receive.Add(i, ReceiveFromReservedAddress(*frame.sourceAddress));
         if (const auto* tp = row.Find("TP"); tp && FlagSet(*tp))
             receive.Add(i, ShortTransportFrame(Integer(row, "TP_Start").value_or(0), TransportByteCount(row)));
@@ -153,7 +134,6 @@ std::vector<LintWarning> LintProject(const ProjectContext& context) {
     const auto sendDocument = ReadRowList(documents.sendFrame);
     FrameList send = ReadFrameList(documents.sendFrame, sendDocument);
     for (size_t i = 0; i < send.identities.size(); ++i) {
-        if (send.identities[i].pgn) send.Add(i, Pdu1DestinationInPgn(*send.identities[i].pgn));
         // The image holds the low byte of TT; a missing or unreadable TT sends on data change.
         const int32_t type = Integer(sendDocument->rows[i], "TT").value_or(0) & 0xFF;
         send.Add(i, TimerNotDefined(type, timerCount));

@@ -25,9 +25,6 @@ struct FrameIdentity {
     std::optional<int32_t> dataPage, pgn, sourceAddress;
 };
 
-// A PDU1 PGN (PDU format below 0xF0) carries the destination address in its low byte, which
-// belongs in the frame identifier: the PGN's low byte must be 0.
-std::optional<std::string> Pdu1DestinationInPgn(int32_t pgn);
 // Receive frames come from one node: 254 (null) and 255 (global) are no sender's address.
 std::optional<std::string> ReceiveFromReservedAddress(int32_t sourceAddress);
 // A run of a transport-protocol message that ends within its first 8 bytes: a message of up

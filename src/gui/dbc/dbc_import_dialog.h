@@ -15,24 +15,36 @@ namespace kestrova {
 
 class TableEditorWindow;
 
-// "Import DBC": the messages of a DBC file with name, PGN, source address and length, a check
-// box each; messages the frame list cannot take are shown disabled with the reason. A filter
-// field shows only the messages whose name, PGN, comment or signals hold its text.
+// "Import DBC": the messages of a DBC file with name, PGN, destination address (PDU1), source
+// address, length, a check box each; messages the frame list cannot take are shown disabled
+// with the reason. The source address of a message can be edited (by default the one of its
+// identifier). A filter field shows only the messages whose name, PGN, comment or signals hold
+// its text. OK puts the ticked messages into the first empty rows of a copy of the editor's
+// table; a refusal (a source address the list cannot take, a frame the list already holds or
+// ticked twice, too few empty rows) is shown and the dialog stays open.
 class DbcImportDialog : public QDialog {
     Q_OBJECT
 public:
-    DbcImportDialog(const DbcFile& dbc, FrameList list, QWidget* parent = nullptr);
+    DbcImportDialog(const DbcFile& dbc, FrameList list, std::vector<TableRow> table, Dialogs& dialogs,
+                    QWidget* parent = nullptr);
 
-    // The ticked messages, in file order (also those the filter hides).
-    std::vector<DbcMessage> Chosen() const;
+    // The ticked messages with their source addresses, in file order (also those the filter hides).
+    std::vector<ChosenMessage> Chosen() const;
+    // After OK: the editor's table with the rows of the ticked messages.
+    const std::vector<TableRow>& Table() const { return table_; }
 
     QTreeWidget* MessageList() const { return list_; }
     QLineEdit* Filter() const { return filter_; }
+
+    void accept() override;
 
 private:
     void ApplyFilter();
 
     DbcFile dbc_;
+    FrameList frameList_;
+    std::vector<TableRow> table_;
+    Dialogs& dialogs_;
     QLineEdit* filter_;
     QTreeWidget* list_;
 };

@@ -64,7 +64,7 @@ TEST(DbcFile, SkipsWhatItDoesNotReadAndKeepsQuotedTextWhole) {
     EXPECT_EQ(ccvs.frameFormat, "J1939 PG");  // named by the file's own list
 }
 
-TEST(DbcFile, RefusesMalformedDefinitionsNamingTheLine) {
+TEST(DbcFile, RefusesWhatIsNoDbcNamingTheLine) {
     const std::string bo = "BO_ 2364539904 EEC1: 8 Engine\n";
     struct Case {
         std::string text, message;
@@ -72,15 +72,12 @@ TEST(DbcFile, RefusesMalformedDefinitionsNamingTheLine) {
     for (const Case& c : {
              Case{bo + "BO_ 2566844672 CCVS 8 Engine\n",
                   "line 2: the message definition is not \"BO_ <identifier> <name>: <length> <transmitter>\""},
-             Case{"\n\nBO_ 4294967295 CCVS: 8 Engine\n",
-                  "line 3: the identifier 4294967295 of CCVS is more than 29 bits"},
-             Case{"BO_ 2048 CCVS: 8 Engine\n", "line 1: the identifier 2048 of CCVS is more than 11 bits"},
-             Case{"BO_ 1 CCVS: 1786 Engine\n", "line 1: the length 1786 of CCVS is more than 1785 bytes"},
-             Case{bo + "\nBO_ 1 EEC1: 8 Engine\n", "line 3: the message name EEC1 is already used on line 1"},
+             Case{"BO_ 4294967296 CCVS: 8 Engine\n", "line 1: the message definition is not"},  // above 32 bits
+             Case{"BO_ 1 CCVS: -8 Engine\n", "line 1: the message definition is not"},
              Case{"BU_: A\n SG_ Speed : 0|8@1+ (1,0) [0|0] \"\" A\n", "line 2: a signal (SG_) outside a message (BO_)"},
-             Case{bo + " SG_ : 0|8@1+\n", "line 2: the signal definition is not"},
              Case{bo + "CM_ BO_ 2364539904 Engine;\n", "line 2: the message comment is not"},
              Case{bo + "BA_ \"VFrameFormat\" BO_ 2364539904 J1939PG;\n", "line 2: the frame format is not"},
+             Case{bo + "BA_ \"SystemMessageLongSymbol\" BO_ 2364539904 LONG;\n", "line 2: the long name is not"},
              Case{bo + "CM_ BO_ 2364539904 \"open\n\n",
                   "line 2: a quoted text begins on this line and is never closed"},
              Case{bo + "\n" + std::string("BO_ 1 X: 8 E\0\x01", 14),
@@ -90,6 +87,91 @@ TEST(DbcFile, RefusesMalformedDefinitionsNamingTheLine) {
         EXPECT_EQ(error.rfind("bus.dbc, " + c.message, 0), 0u) << c.text << "\n-> " << error;
     }
     EXPECT_NE(ErrorText([] { ReadDbcFile("/nonexistent/bus.dbc"); }), "");
+    // A picture is not a DBC file either.
+    EXPECT_EQ(ErrorText([] { ParseDbc("\x89PNG\r\n\x1A\n", "logo.dbc"); }),
+              "logo.dbc, line 2: this is not a DBC text file (it holds the byte 0x1A)");
+}
+
+TEST(DbcFile, AnOddMessageIsKeptWithItsProblemAndTheOthersAreRead) {
+    const std::string bo = "BO_ 2364539904 EEC1: 8 Engine\n";
+    struct Case {
+        std::string text;
+        std::string name, problem;  // of the last message
+    };
+    for (const Case& c : {
+             Case{"\n\nBO_ 4294967295 CCVS: 8 Engine\n", "CCVS", "the identifier 4294967295 is more than 29 bits"},
+             Case{"BO_ 2048 CCVS: 8 Engine\n", "CCVS",
+                  "the identifier 2048 is more than 11 bits, but bit 31 (a 29-bit identifier) is not set"},
+             Case{"BO_ 2047 CCVS: 8 Engine\n", "CCVS", ""},
+             Case{"BO_ 1 CCVS: 1786 Engine\n", "CCVS", "the length 1786 is more than 1785 bytes"},
+             Case{"BO_ 1 CCVS: 9999999999 Engine\n", "CCVS", "the length 9999999999 is more than 1785 bytes"},
+             Case{"BO_ 1 2CCVS: 8 Engine\n", "2CCVS", "the message name 2CCVS begins with a digit"},
+             Case{"BO_ 1 CC-VS: 8 Engine\n", "CC-VS",
+                  "the message name CC-VS holds a character other than letters, digits and _"},
+             Case{bo + "\nBO_ 1 EEC1: 8 Engine\n", "EEC1", "the message name EEC1 is already used on line 1"},
+             Case{bo + " SG_ 2ND : 0|8@1+ (1,0) [0|0] \"\" X\n", "EEC1",
+                  "the signal name 2ND begins with a digit (line 2)"},
+             Case{bo + " SG_ Speed : 0|8@1+\n SG_ : 0|8@1+\n", "EEC1",
+                  "the signal definition (line 3) is not \"SG_ <name> : <layout>\""},
+         }) {
+        const DbcFile dbc = ParseDbc(c.text + "BO_ 2566844672 LAST: 8 Engine\n", "bus.dbc");
+        ASSERT_GE(dbc.messages.size(), 2u) << c.text;
+        const DbcMessage& odd = dbc.messages[dbc.messages.size() - 2];
+        EXPECT_EQ(odd.name, c.name) << c.text;
+        EXPECT_EQ(odd.problem, c.problem) << c.text;
+        EXPECT_EQ(dbc.messages.back().problem, "") << c.text;  // the message after it is read as usual
+    }
+}
+
+TEST(DbcFile, OneBadMessageAmongGoodOnesWrittenByCanmatrix) {
+    const DbcFile dbc = ReadDbcFile(std::string(KESTROVA_TEST_DATA) + "/dbc/j1939_one_bad_message.dbc");
+    std::vector<std::string> lines;
+    for (const auto& message : dbc.messages) lines.push_back(message.name + ": " + message.problem);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "EEC1: ",
+                         "BIG_11BIT: the identifier 2048 is more than 11 bits, but bit 31 (a 29-bit identifier) is "
+                         "not set",
+                         "1ST_GEAR: the message name 1ST_GEAR begins with a digit",
+                         "ETC2: the signal name 2ND_GEAR begins with a digit (line 21)",
+                         "ALL_ONES: the identifier 4294967295 is more than 29 bits",
+                         "DUP: ",
+                         "DUP: the message name DUP is already used on line 26",
+                         "CCVS: ",
+                     }));
+    EXPECT_EQ(Named(dbc, "CCVS").signalNames, std::vector<std::string>{"WheelBasedVehicleSpeed"});
+}
+
+TEST(DbcFile, TheLongNameIsTheMessagesName) {
+    const DbcFile dbc = ReadDbcFile(std::string(KESTROVA_TEST_DATA) + "/dbc/j1939_long_names.dbc");
+    std::vector<std::string> names;
+    for (const auto& message : dbc.messages) names.push_back(message.symbol + " -> " + message.name + message.problem);
+    // The two temperature messages share their BO_ name and are two messages all the same.
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "ELECTRONIC_ENGINE_CONTROLLER_1_M -> ELECTRONIC_ENGINE_CONTROLLER_1_MESSAGE",
+                         "ENGINE_TEMPERATURE_1_FROM_ENGINE -> ENGINE_TEMPERATURE_1_FROM_ENGINE_CONTROLLER",
+                         "ENGINE_TEMPERATURE_1_FROM_ENGINE -> ENGINE_TEMPERATURE_1_FROM_ENGINE_RETARDER",
+                         "CCVS -> CCVS",
+                     }));
+
+    // A long name that is no DBC name, or longer than a Mnemonic can be, is not taken.
+    const auto nameWith = [](const std::string& longName) {
+        return ParseDbc("BO_ 2364539904 EEC1: 8 Engine\nBA_ \"SystemMessageLongSymbol\" BO_ 2364539904 \"" + longName +
+                            "\";\n",
+                        "x.dbc")
+            .messages.at(0)
+            .name;
+    };
+    EXPECT_EQ(nameWith(std::string(kMaxLongNameLength, 'E')), std::string(kMaxLongNameLength, 'E'));
+    EXPECT_EQ(nameWith(std::string(kMaxLongNameLength + 1, 'E')), "EEC1");
+    EXPECT_EQ(nameWith("EEC1 \\\"fast\\\""), "EEC1");
+    EXPECT_EQ(nameWith(""), "EEC1");
+    // A long name used by an earlier message makes the later one not importable.
+    const DbcFile twice = ParseDbc(
+        "BO_ 2364539904 EEC1: 8 Engine\nBO_ 2364539905 EEC1_SHORT: 8 Engine\n"
+        "BA_ \"SystemMessageLongSymbol\" BO_ 2364539905 \"EEC1\";\n",
+        "x.dbc");
+    EXPECT_EQ(twice.messages[1].name, "EEC1");
+    EXPECT_EQ(twice.messages[1].problem, "the message name EEC1 is already used on line 1");
 }
 
 }  // namespace

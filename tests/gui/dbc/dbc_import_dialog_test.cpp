@@ -9,6 +9,7 @@
 
 #include "../editors/grid_typing.h"
 #include "core/editors/receive_frames.h"
+#include "core/editors/send_frames.h"
 #include "gui/editors/receive_frames_window.h"
 #include "support/modal.h"
 
@@ -22,6 +23,25 @@ using testing::WriteText;
 namespace {
 
 const std::string kFixture = std::string(KESTROVA_TEST_DATA) + "/dbc/j1939_vehicle.dbc";
+
+enum Column { NameColumn, PgnColumn, DestinationColumn, AddressColumn, LengthColumn, NoteColumn };
+
+DbcFile Read(const std::string& name) { return ReadDbcFile(std::string(KESTROVA_TEST_DATA) + "/dbc/" + name); }
+
+// Types into a cell of the message list as a user does: F2 opens its editor, Return ends it.
+// Returns whether an editor opened.
+bool TypeInCell(DbcImportDialog* dialog, QTreeWidgetItem* item, int column, const QString& text) {
+    QTreeWidget* list = dialog->MessageList();
+    list->setCurrentItem(item, column);
+    QTest::keyClick(list, Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(list->indexWidget(list->currentIndex()));
+    if (!editor) return false;
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    return true;
+}
 
 QTreeWidgetItem* Item(DbcImportDialog* dialog, const QString& name) {
     const auto found = dialog->MessageList()->findItems(name, Qt::MatchExactly, 0);
@@ -64,7 +84,7 @@ private slots:
             driven = true;
             QTreeWidgetItem* edp = Item(dialog, "EDP_FRAME");
             QVERIFY(!(edp->flags() & Qt::ItemIsEnabled));
-            QCOMPARE(edp->text(4), QString("not a J1939 frame"));
+            QCOMPARE(edp->text(5), QString("not a J1939 frame"));
             QTest::keyClicks(dialog->Filter(), "speed");
             QCOMPARE(Shown(dialog), (QStringList{"EEC1", "EEC1_SA1", "CCVS"}));
             Item(dialog, "EEC1")->setCheckState(0, Qt::Checked);
@@ -90,6 +110,53 @@ private slots:
         QVERIFY(editor.dialogs.messages.empty());
         const auto saved = LoadReceiveFrames(editor.context.documents.receiveFrame);
         QCOMPARE(saved[2][receive_column::Mnemonic], std::string("DM1"));
+    }
+
+    void APdu1MessageShowsItsDestinationApart() {
+        testing::RecordingDialogs dialogs;
+        DbcImportDialog dialog(Read("j1939_pdu1.dbc"), FrameList::Send, EmptyTable(SendFramesLayout()), dialogs);
+        QTreeWidgetItem* command = Item(&dialog, "CMD_TO_6E");
+        QCOMPARE(command->text(PgnColumn), QString("0x5600"));
+        QCOMPARE(command->text(DestinationColumn), QString("110"));
+        QCOMPARE(Item(&dialog, "CCVS")->text(DestinationColumn), QString());
+        command->setCheckState(NameColumn, Qt::Checked);
+        dialog.accept();
+        QCOMPARE(dialog.Table()[0][send_column::Pgn], std::string("0x566E"));
+    }
+
+    void TheSourceAddressIsEditedAndARefusalKeepsTheDialogOpen() {
+        testing::RecordingDialogs dialogs;
+        auto table = EmptyTable(ReceiveFramesLayout());
+        table[0] = {"0", "0xFEF1", "3", "N", "", "", "N", "N", "", "Speed"};
+        DbcImportDialog dialog(Read("j1939_null_address.dbc"), FrameList::Receive, table, dialogs);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTreeWidgetItem* eec1 = Item(&dialog, "EEC1");
+        QTreeWidgetItem* ccvs = Item(&dialog, "CCVS");
+        QCOMPARE(eec1->text(AddressColumn), QString("254"));         // from the identifier
+        QVERIFY(!TypeInCell(&dialog, eec1, NameColumn, "renamed"));  // only the address is typed
+        QCOMPARE(eec1->text(NameColumn), QString("EEC1"));
+
+        eec1->setCheckState(NameColumn, Qt::Checked);
+        dialog.accept();
+        QCOMPARE(dialogs.messages.back().text,
+                 std::string("EEC1: source address 254 cannot be received; give the sender's address (column SA)"));
+        QVERIFY(dialog.isVisible());
+        QVERIFY(TypeInCell(&dialog, eec1, AddressColumn, "3"));
+        QVERIFY(TypeInCell(&dialog, ccvs, AddressColumn, "0x03"));
+        ccvs->setCheckState(NameColumn, Qt::Checked);
+        dialog.accept();  // CCVS from address 3 is in the list already
+        QCOMPARE(dialogs.messages.back().text,
+                 std::string("CCVS would repeat row 1 of Receive Frames (Speed): data page 0, PGN 0xFEF1, source "
+                             "address 3."));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.Table(), table);
+        ccvs->setCheckState(NameColumn, Qt::Unchecked);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Table()[1][receive_column::SourceAddress], std::string("3"));
+        QCOMPARE(dialog.Table()[1][receive_column::Pgn], std::string("0xF004"));
+        QCOMPARE(dialogs.messages.size(), size_t{2});
     }
 };
 
