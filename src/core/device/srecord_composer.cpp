@@ -33,16 +33,6 @@ int HexValue(char c) {
     return -1;
 }
 
-bool ParseHex(const char* text, int digits, std::uint32_t& value) {
-    value = 0;
-    for (int i = 0; i < digits; ++i) {
-        const int digit = HexValue(text[i]);
-        if (digit < 0) return false;
-        value = value << 4 | static_cast<std::uint32_t>(digit);
-    }
-    return true;
-}
-
 // A file descriptor closed when it goes.
 class FileHandle {
 public:

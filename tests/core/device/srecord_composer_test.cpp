@@ -206,7 +206,7 @@ TEST_F(Composer, RecordsCrossingABankAreSplit) {
 // 0xFFFF, S6 above, whatever the base had.
 TEST_F(Composer, CountRecordsAreRewritten) {
     std::string many;
-    for (std::uint32_t address = 0x200000; address < 0x200000 + 65100 * 32; address += 32) many += Record(address, 3);
+    for (std::uint32_t address = 0x100000; address < 0x100000 + 65100 * 32; address += 32) many += Record(address, 3);
     const struct {
         std::string base;
         std::string count;
