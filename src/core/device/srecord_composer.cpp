@@ -254,6 +254,29 @@ std::string Hex2(unsigned value) {
     return text;
 }
 
+// The value of each byte as a hexadecimal digit; 0xFF for a byte that is not one.
+const std::array<std::uint8_t, 256> kHexValue = [] {
+    std::array<std::uint8_t, 256> table{};
+    table.fill(0xFF);
+    for (int c = 0; c < 256; ++c) {
+        const int value = HexValue(static_cast<char>(c));
+        if (value >= 0) table[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(value);
+    }
+    return table;
+}();
+
+unsigned HexDigit(char c) { return kHexValue[static_cast<unsigned char>(c)]; }
+
+// "not a hexadecimal digit at column N" for the first such character from `from`.
+bool FindNonHexDigit(const char* line, std::size_t from, std::size_t size, std::string& reason) {
+    for (std::size_t at = from; at < size; ++at)
+        if (HexDigit(line[at]) > 0xF) {
+            reason = "not a hexadecimal digit at column " + std::to_string(at + 1);
+            return true;
+        }
+    return false;
+}
+
 // Takes a line (without its end and trailing blanks) apart; false with the reason when it is
 // not an S-record: a known type, a byte count matching the line, hexadecimal digits, the
 // one's complement checksum.
@@ -271,14 +294,10 @@ bool ParseRecord(const char* line, std::size_t size, SRecord& record, std::strin
         reason = "no byte count";
         return false;
     }
-    for (std::size_t at = 2; at < size; ++at)
-        if (HexValue(line[at]) < 0) {
-            reason = "not a hexadecimal digit at column " + std::to_string(at + 1);
-            return false;
-        }
-    const unsigned count = static_cast<unsigned>(HexValue(line[2]) << 4 | HexValue(line[3]));
-    if (size != 4 + 2 * static_cast<std::size_t>(count)) {
-        reason = "byte count " + Hex2(count) + " does not match the line's length";
+    const unsigned count = HexDigit(line[2]) << 4 | HexDigit(line[3]);
+    if (count > 0xFF || size != 4 + 2 * static_cast<std::size_t>(count)) {
+        if (!FindNonHexDigit(line, 2, size, reason))
+            reason = "byte count " + Hex2(count) + " does not match the line's length";
         return false;
     }
     const int addressBytes = kAddressBytes[record.type];
@@ -286,12 +305,18 @@ bool ParseRecord(const char* line, std::size_t size, SRecord& record, std::strin
         reason = "byte count " + Hex2(count) + " too small for an S" + std::to_string(record.type) + " record";
         return false;
     }
-    unsigned sum = count;
+    unsigned sum = count, digits = 0;
     record.bytes[0] = static_cast<std::uint8_t>(count);
-    for (unsigned i = 0; i < count; ++i) {
-        const auto byte = static_cast<std::uint8_t>(HexValue(line[4 + 2 * i]) << 4 | HexValue(line[5 + 2 * i]));
-        record.bytes[1 + i] = byte;
-        sum += byte;
+    const char* text = line + 4;
+    for (unsigned i = 1; i <= count; ++i, text += 2) {
+        const unsigned high = HexDigit(text[0]), low = HexDigit(text[1]);
+        digits |= high | low;
+        record.bytes[i] = static_cast<std::uint8_t>(high << 4 | low);
+        sum += record.bytes[i];
+    }
+    if (digits > 0xF) {
+        FindNonHexDigit(line, 4, size, reason);
+        return false;
     }
     if ((sum & 0xFF) != 0xFF) {
         reason = "bad checksum";
