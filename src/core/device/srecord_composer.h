@@ -23,8 +23,12 @@ inline constexpr int kRecordsPerBank = kBankSize / kRecordDataBytes;  // 512
 // A bank binary shorter than the bank is padded with erased flash.
 inline constexpr std::uint8_t kErasedByte = 0xFF;
 
-// Lines of an S-record file longer than this are not S-record lines; such a file is refused.
+// Lines of an S-record file longer than this are not S-record lines; such a file is refused as
+// soon as the line count reaches one, before anything is written.
 inline constexpr std::size_t kMaxSRecordLine = 256 * 1024;
+// A count record holds up to 0xFFFF data records as S5, up to 0xFFFFFF as S6.
+inline constexpr std::uint32_t kMaxS5Count = 0xFFFF;
+inline constexpr std::uint32_t kMaxS6Count = 0xFFFFFF;
 
 inline constexpr const char* kBaseFirmwareName = "sx51904.sx";
 inline constexpr const char* kNewFilePrefix = "New_";
@@ -47,6 +51,20 @@ inline constexpr const char* kNewNameNotValid =
 inline constexpr const char* kNoS9Record = "File *.Sx without S9 record,Abort Procedure";
 inline constexpr const char* kNewFirmwareNotGenerated = "New firmware not generated, FlashWrite not started.";
 
+// Refusals of a composition that would write over a file it did not make.
+// "Name of the new file not valid (pargen.xml is a project document),Abort Procedure", also for
+// the base firmware and a folder.
+std::string NewFileIsBase(const std::string& newFileName);
+std::string NewFileIsDocument(const std::string& newFileName);
+std::string NewFileIsFolder(const std::string& newFileName);
+// "File BASE is a stage file of the composition,Abort Procedure" (BASE as given).
+std::string BaseIsStageFile(const std::string& baseFirmware);
+// "File PATH already exists; the composition makes this file itself and does not overwrite
+// it,Abort Procedure".
+std::string StageFileExists(const std::string& path);
+// A line of the base that is not an S-record: "File BASE line 1234: bad checksum, Abort Procedure".
+std::string SRecordLineRefused(const std::string& file, long long line, const std::string& reason);
+
 // Bank n (1 to 5): first address, binary file name ("bank1.bin") and stage output file name
 // ("°B1°.sx", UTF-8). The last stage writes the new file.
 std::uint32_t BankStart(int bank);
@@ -62,6 +80,11 @@ std::optional<std::array<bool, kBankCount>> VariantBanks(int variant);
 // One S2 record of 32 data bytes: "S224", six address digits, the data, the one's complement
 // checksum, upper-case hexadecimal, ended by CR LF.
 std::string S2RecordLine(std::uint32_t address, const std::uint8_t* data);
+// Any record: "S", the type digit, the byte count, the address in as many bytes as the type has
+// (S0, S1, S5, S9: 2; S2, S6, S8: 3; S3, S7: 4), the data and the checksum, ended by CR LF.
+std::string SRecordLine(int type, std::uint32_t address, const std::uint8_t* data, int size);
+// The count record of `records` data records: S5 up to 0xFFFF, S6 above.
+std::string CountRecordLine(std::uint32_t records);
 
 // What one composition works with. Directories end in '/'.
 struct ComposerSettings {
@@ -99,14 +122,16 @@ struct ComposeReport {
 using ComposeProgress = std::function<void(long long position, long long maximum)>;
 
 // Composes the new firmware: stage by stage, each selected bank's records replace those of its
-// range (at the first of them); other stages pass their input on. Stops at the first stage that
-// gives -1. The new file is renamed into place only when no stage failed; the base firmware is
-// never changed; the stage files are always removed. Messages go to `dialogs`.
+// range (at the first record that reaches into it); a record crossing an end of the range keeps
+// its bytes outside the range in records of its own type. Count records (S5, S6) are written
+// with the new number of data records; S7, S8 and S9 end the file; empty lines are skipped; a
+// line that is not an S-record stops the run naming the base and the line. Other stages pass
+// their input on. Stops at the first stage that gives -1. The new file is renamed into place
+// only when no stage failed; the base firmware is never changed. Refused before anything is
+// written: a new file that is the base, a project document or a folder; a base that is a stage
+// file; a stage file that exists already (stage files are created exclusively, and only those
+// this run made are removed). Messages go to `dialogs`.
 ComposeReport ComposeFirmware(const ComposerSettings& settings, Dialogs& dialogs, const ComposeProgress& progress = {});
-
-// One bank merge from `input` into `output`: -1, 0 or 1 as above.
-int MergeBank(int bank, const std::string& input, const std::string& output, const ComposerSettings& settings,
-              Dialogs& dialogs, const ComposeProgress& progress = {});
 
 // One line of text per bank, as kestrova-cli prints them ("bank 1: inserted at 0x388000").
 std::string BankOutcomeText(int bank, BankOutcome outcome);
@@ -132,8 +157,7 @@ bool LaunchFlashProgrammer(const std::string& program, const ComposerSettings& s
 
 // "Execute update firmware": the composition, then the launch, only when this run produced the
 // new file (otherwise the user is told that nothing is flashed).
-ComposeReport ExecuteUpdateFirmware(const std::string& flashProgrammer, const ComposerSettings& settings,
-                                    int portIndex, Dialogs& dialogs, const ComposeProgress& progress,
-                                    const ProgramStarter& starter);
+ComposeReport ExecuteUpdateFirmware(const std::string& flashProgrammer, const ComposerSettings& settings, int portIndex,
+                                    Dialogs& dialogs, const ComposeProgress& progress, const ProgramStarter& starter);
 
 }  // namespace kestrova

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
@@ -119,13 +120,41 @@ private slots:
         ComposeFirmware(settings, dialogs);
         QCOMPARE(ReadText(project + "New_sx51904.sx"), ReadText(project + "core.sx"));
 
-        Base("S224388000\r\n");  // no S9: nothing flashed
+        Base(S2RecordLine(0x388000, std::vector<std::uint8_t>(32).data()));  // no S9: nothing flashed
         started.clear();
         dialogs = RecordingDialogs();
         Button("Execute update firmware")->click();
         QVERIFY(started.empty());
         QCOMPARE(dialogs.Texts(), (std::vector<std::string>{kNoS9Record, kNewFirmwareNotGenerated}));
         QCOMPARE(Bank(2)->palette().color(QPalette::Window), QColor(0xF8, 0xF7, 0xED));
+    }
+
+    // The window shows the composer's refusals and leaves the user's files as they were.
+    void refusalsLeaveTheUsersFiles() {
+        window->Reset();
+        const std::string project = context.projectDirectory + "/";
+        const std::string document = "<Par_Gen><Can_Baud>3</Can_Baud></Par_Gen>";
+        WriteText(project + "pargen.xml", document);
+        WriteText(project + StageFileName(3), "mine");
+        auto* name = window->findChild<QLineEdit*>();
+        const struct {
+            const char* newName;
+            std::string message;
+        } cases[] = {
+            {"pargen.xml", NewFileIsDocument("pargen.xml")},
+            {"New_sx51904.sx", StageFileExists(project + StageFileName(3))},
+        };
+        for (const auto& c : cases) {
+            name->selectAll();
+            QTest::keyClicks(name, c.newName);
+            dialogs = RecordingDialogs();
+            Button("Execute update firmware")->click();
+            QCOMPARE(dialogs.Texts(), (std::vector<std::string>{c.message, kNewFirmwareNotGenerated}));
+            QVERIFY(started.empty());
+            QCOMPARE(ReadText(project + "pargen.xml"), document);
+            QCOMPARE(ReadText(project + StageFileName(3)), std::string("mine"));
+            QVERIFY(!std::filesystem::exists(project + "New_sx51904.sx"));
+        }
     }
 };
 
