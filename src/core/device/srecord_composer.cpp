@@ -13,6 +13,7 @@
 
 #include "core/project/error.h"
 #include "core/project/file_system.h"
+#include "core/project/project_lock.h"
 #include "core/project/workspace_location.h"
 
 namespace kestrova {
@@ -382,8 +383,8 @@ bool IsProjectDocumentName(const std::string& projectDirectory, const std::strin
     for (const std::string* path : {&d.pargen, &d.receiveFrame, &d.receiveInfo, &d.emcyDef, &d.emcyWord, &d.timerDef,
                                     &d.sdoPdo, &d.sendFrame, &d.sendInfo})
         if (SameNameIgnoringCase(path->substr(path->rfind('/') + 1), name)) return true;
-    for (const char* canopen : {"sdo.xml", "rpdodef.xml"})
-        if (SameNameIgnoringCase(canopen, name)) return true;
+    for (const char* other : {"sdo.xml", "rpdodef.xml", kProjectLockFileName})
+        if (SameNameIgnoringCase(other, name)) return true;
     return false;
 }
 
