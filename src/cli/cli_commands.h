@@ -30,5 +30,6 @@ std::vector<Command> XmlToolCommands();    // xml-tree
 std::vector<Command> CanopenCommands();    // canopen
 std::vector<Command> ReadBackCommands();    // decode, verify, lint
 std::vector<Command> DbcCommands();        // dbc-list, dbc-import
+std::vector<Command> ReportCommands();     // report
 
 }  // namespace kestrova::cli

@@ -28,6 +28,7 @@ class TFSetPdo;
 class TF_Rec_Info;
 class TF_Sen_Info;
 class TFBootSer;
+class TFOverview;
 
 // Every window of the program, created once at start in a fixed order (the main window
 // first, so its workspace exists before any other window) and reused for the whole run.
@@ -55,6 +56,7 @@ struct ApplicationWindows {
     TF_Rec_Info* recInfo = nullptr;
     TF_Sen_Info* senInfo = nullptr;
     TFBootSer* bootSer = nullptr;
+    TFOverview* overview = nullptr;  // "Project Overview", created after the windows its warnings open
 
     // What "kestrova --window CLASS" runs, by window class name ("TFpargen", "TF_Rec_Info"...).
     std::map<std::string, std::function<void()>> openers;

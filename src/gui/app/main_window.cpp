@@ -53,7 +53,11 @@ TFKestrovaFirmWare::TFKestrovaFirmWare(const std::string& executableDirectory, D
     exit->setToolTip("Close");
     for (auto* small : {about, exit}) small->setFixedSize(28, 24);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    // "Project Overview" stands above the steps, beside "About", so the seven steps keep their rows.
+    auto* overview = AddButton("Project Overview", "btn_Overview", MainCommand::Overview);
+    overview->setFixedHeight(24);
     auto* corner = new QHBoxLayout;
+    corner->addWidget(overview);
     corner->addStretch();
     corner->addWidget(about);
     corner->addWidget(exit);
