@@ -78,8 +78,8 @@ TEST(ByteMapDrawing, ModuleBordersAndNumbers) {
     const auto texts = Texts(input);
     EXPECT_TRUE(Has(texts, "Module 1 (slot 1)"));
     EXPECT_TRUE(Has(texts, "Module 2 (slot 2)"));
-    EXPECT_TRUE(Has(texts, "M3"));  // one byte wide: the short form
-    EXPECT_TRUE(Has(texts, "send bits"));
+    EXPECT_TRUE(Has(texts, "M3"));           // one byte wide: the short form
+    EXPECT_TRUE(Has(texts, "send \u2026"));  // one cell holds six characters
     EXPECT_TRUE(Has(Texts(DrawByteMap(map, false)), "Module 4 (slot 4)"));
 }
 

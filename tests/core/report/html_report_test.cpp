@@ -106,7 +106,7 @@ TEST(HtmlReport, HostileTextStaysText) {
     OutputProject project;
     project.WritePargen();
     WriteText(project.context().documents.receiveFrame,
-              "<Receive_Frames><row DataPage=\"0\" PGN=\"0xFEF1\" SA=\"0\" TP=\"N\" "
+              "<Receive_Frames><row DataPage=\"0\" PGN=\"0xFEF1\" SA=\"0\" TP=\"N\" Delete=\"N\" OnRequest=\"N\" "
               "Mnemonic=\"&lt;script&gt;alert('x')&lt;/script&gt; &amp; &quot;q&quot;\"/></Receive_Frames>");
     ParsedReport report(Report(project));
     EXPECT_TRUE(report.document.select_nodes("//script").empty());

@@ -120,7 +120,7 @@ TEST(ProjectSummary, AProjectWhoseImageCannotBeBuiltIsSummarisedWithTheReason) {
     WriteText(project.context().documents.receiveFrame,
               "<Receive_Frames><row DataPage=\"0\" PGN=\"speed\" SA=\"0\" TP=\"N\" Mnemonic=\"x\"/></Receive_Frames>");
     const ProjectSummary summary = BuildProjectSummary(project.context());
-    EXPECT_EQ(summary.listProblem, "'speed' is not a valid integer value");
+    EXPECT_EQ(summary.listProblem, "Receive_Frame.xml, row 1, PGN: 'speed' is not a valid integer value");
     EXPECT_EQ(summary.refusal, summary.listProblem);
     EXPECT_TRUE(summary.receiveFrames.empty());
     EXPECT_FALSE(summary.map.has_value());

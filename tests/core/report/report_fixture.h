@@ -25,19 +25,27 @@ inline void WriteDistinctFrames(const OutputProject& project, int receive, int s
     WriteText(project.context().documents.sendFrame, rows + "</Receive_Frames>");
 }
 
-// The rows of a CSV text (CR LF lines, no quoted commas in these projects), header left out.
+// The rows of a CSV text (CR LF lines, fields quoted with "..." where they hold a comma),
+// header left out.
 inline std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
     std::vector<std::vector<std::string>> rows;
     size_t at = csv.find("\r\n");
     while (at != std::string::npos && at + 2 < csv.size()) {
         const size_t end = csv.find("\r\n", at + 2);
         const std::string line = csv.substr(at + 2, end - at - 2);
-        std::vector<std::string> fields;
-        for (size_t start = 0;;) {
-            const size_t comma = line.find(',', start);
-            fields.push_back(line.substr(start, comma - start));
-            if (comma == std::string::npos) break;
-            start = comma + 1;
+        std::vector<std::string> fields(1);
+        bool quoted = false;
+        for (size_t i = 0; i < line.size(); ++i) {
+            if (line[i] == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
+                fields.back() += '"';
+                ++i;
+            } else if (line[i] == '"') {
+                quoted = !quoted;
+            } else if (line[i] == ',' && !quoted) {
+                fields.emplace_back();
+            } else {
+                fields.back() += line[i];
+            }
         }
         rows.push_back(fields);
         at = end;
