@@ -53,8 +53,7 @@ void ByteMapTextObject::drawObject(QPainter* painter, const QRectF& rect, QTextD
     painter->translate(rect.topLeft());
     painter->scale(scale, scale);
     painter->translate(0, -top);
-    painter->setClipRect(QRectF(0, top, drawing.width, bottom - top), Qt::IntersectClip);
-    PaintByteMap(*painter, drawing);
+    PaintByteMap(*painter, drawing, top, bottom);
     painter->restore();
 }
 

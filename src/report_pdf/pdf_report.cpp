@@ -86,10 +86,8 @@ void InsertTable(QTextCursor& cursor, const ReportTable& table) {
     format.setBorder(1.5);
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
     format.setBorderBrush(QColor("#999999"));
-    format.setBorderCollapse(true);
     format.setCellPadding(10);
     format.setCellSpacing(0);
-    format.setHeaderRowCount(1);
     format.setTopMargin(12);
     format.setBottomMargin(30);
     if (const auto widths = ColumnWidths(table); !widths.isEmpty()) {

@@ -171,13 +171,16 @@ private slots:
         auto* overview = program.windows.overview;
         QVERIFY(overview->Reload());
         overview->show();
+        QVERIFY(QTest::qWaitForWindowExposed(overview));
         QCOMPARE(overview->Warnings()->count(), 2);
         const int send = program.WarningRow("Send_Frame.xml");
         QVERIFY(send >= 0);
 
         int currentRow = -1;
         QList<int> selected;
+        QString opened;
         WhenModalShown([&](QWidget* modal) {
+            opened = modal->metaObject()->className();
             auto* editor = qobject_cast<TFSetPdo*>(modal);
             if (!editor) {
                 modal->close();
@@ -190,6 +193,7 @@ private slots:
             editor->OkClick();
         });
         DoubleClick(overview->Warnings(), send);
+        QCOMPARE(opened, QString("kestrova::TFSetPdo"));
         QCOMPARE(currentRow, 1);
         QCOMPARE(selected, QList<int>{1});
         QVERIFY(ReadText(program.context.documents.sendFrame).find("TT=\"2\"") != std::string::npos);
@@ -251,7 +255,7 @@ private slots:
         std::string receive = "<Receive_Frames>", send = "<Receive_Frames>";
         for (int i = 0; i < 30; ++i) {
             receive +=
-                "<row DataPage=\"0\" PGN=\"" + std::to_string(0xFE00 + i) + "\" SA=\"0\" TP=\"N\" Mnemonic=\"r\"/>";
+                "<row DataPage=\"0\" PGN=\"" + std::to_string(0xFE00 + i) + "\" SA=\"0\" TP=\"N\" Delete=\"N\" OnRequest=\"N\" Mnemonic=\"r\"/>";
             send += "<row Priority=\"6\" DataPage=\"0\" PGN=\"" + std::to_string(0xFF00 + i) +
                     "\" SA=\"1\" TT=\"0\" Mnemonic=\"s\"/>";
         }
