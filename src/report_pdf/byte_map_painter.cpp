@@ -51,8 +51,9 @@ void PaintByteMap(QPainter& painter, const ByteMapDrawing& drawing, double top, 
             font.setStyleHint(QFont::Monospace);
             font.setPixelSize(text.size);
             font.setBold(text.bold);
-            found = fonts.emplace(std::make_pair(text.size, text.bold),
-                                  std::make_pair(font, QFontMetricsF(font, painter.device())))
+            found = fonts
+                        .emplace(std::make_pair(text.size, text.bold),
+                                 std::make_pair(font, QFontMetricsF(font, painter.device())))
                         .first;
         }
         const auto& [font, metrics] = found->second;

@@ -106,7 +106,7 @@ TFOverview::TFOverview(ProjectContext& context, Dialogs& dialogs, QWidget* paren
     resize(940, 720);
     setSizeGripEnabled(true);
 
-    connect(warnings_, &QListWidget::itemActivated, this,
+    connect(warnings_, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { OpenWarning(warnings_->row(item)); });
     connect(saveButton_, &QPushButton::clicked, this, &TFOverview::SaveReportClick);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,5 +1,6 @@
 #include "gui/report/overview_window.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -12,7 +13,7 @@
 #include "gui/app/application_windows.h"
 #include "gui/app/main_window.h"
 #include "gui/editors/editor_grid.h"
-#include "gui/editors/receive_info_window.h"
+#include "gui/editors/receive_frames_window.h"
 #include "gui/editors/send_frames_window.h"
 #include "gui/report/byte_map_widget.h"
 #include "support/modal.h"
@@ -44,14 +45,15 @@ struct Program {
         context.projectDirectory = project;
         context.DeriveDocumentPaths();
     }
-    // Row 2 of Send_Frame.xml sends on timer T3 (two timers are defined); Receive_Info.xml has
-    // one row for the two receive frames.
+    // Row 2 of Send_Frame.xml sends on timer T3 (two timers are defined); row 2 of
+    // Receive_Frame.xml comes from the null address 254.
     void AddWarnings() {
         WriteText(context.documents.sendFrame,
                   "<Receive_Frames><row Priority=\"6\" DataPage=\"0\" PGN=\"0xFF00\" SA=\"128\" TT=\"1\" "
                   "Mnemonic=\"Gateway command\"/><row Priority=\"6\" DataPage=\"0\" PGN=\"0xFF01\" SA=\"128\" TT=\"3\" "
                   "Mnemonic=\"Lamp command\"/></Receive_Frames>");
-        WriteText(context.documents.receiveInfo, "<Receive_Info><row/></Receive_Info>");
+        std::string receive = ReadText(context.documents.receiveFrame);
+        WriteText(context.documents.receiveFrame, receive.replace(receive.find("SA=\"3\""), 6, "SA=\"254\""));
     }
     int WarningRow(const std::string& document) const {
         const auto& warnings = windows.overview->Summary()->warnings;
@@ -69,6 +71,8 @@ QStringList TabTexts(QTabWidget* tabs) {
 
 void DoubleClick(QListWidget* list, int row) {
     const QRect item = list->visualItemRect(list->item(row));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);                  // not the end of an earlier double-click
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());  // the first click of the two
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, item.center());
 }
 
@@ -201,14 +205,14 @@ private slots:
         QCOMPARE(overview->Summary()->warnings.size(), size_t{1});
         QCOMPARE(overview->Warnings()->count(), 1);
 
-        // a warning about a whole mapping document opens that mapping window
-        bool mapping = false;
+        // a receive frame's warning opens the receive frames on its row
+        int receiveRow = -1;
         WhenModalShown([&](QWidget* modal) {
-            mapping = qobject_cast<TF_Rec_Info*>(modal) != nullptr;
+            if (auto* editor = qobject_cast<TFSetVar*>(modal)) receiveRow = editor->Grid()->currentRow();
             modal->close();
         });
-        DoubleClick(overview->Warnings(), program.WarningRow("Receive_Info.xml"));
-        QVERIFY(mapping);
+        DoubleClick(overview->Warnings(), program.WarningRow("Receive_Frame.xml"));
+        QCOMPARE(receiveRow, 1);
         QCOMPARE(overview->Warnings()->count(), 1);  // Cancel: nothing to refresh
     }
 
@@ -254,8 +258,8 @@ private slots:
         Program program;
         std::string receive = "<Receive_Frames>", send = "<Receive_Frames>";
         for (int i = 0; i < 30; ++i) {
-            receive +=
-                "<row DataPage=\"0\" PGN=\"" + std::to_string(0xFE00 + i) + "\" SA=\"0\" TP=\"N\" Delete=\"N\" OnRequest=\"N\" Mnemonic=\"r\"/>";
+            receive += "<row DataPage=\"0\" PGN=\"" + std::to_string(0xFE00 + i) +
+                       "\" SA=\"0\" TP=\"N\" Delete=\"N\" OnRequest=\"N\" Mnemonic=\"r\"/>";
             send += "<row Priority=\"6\" DataPage=\"0\" PGN=\"" + std::to_string(0xFF00 + i) +
                     "\" SA=\"1\" TT=\"0\" Mnemonic=\"s\"/>";
         }
