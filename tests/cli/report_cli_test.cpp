@@ -24,13 +24,17 @@ struct CliResult {
 };
 
 // Runs a shell command line; the arguments of these tests hold no single quote.
-CliResult Run(const std::string& command, const kestrova::testing::TempDir& dir) {
+CliResult Shell(const std::string& command, const kestrova::testing::TempDir& dir) {
     const int raw = std::system((command + " >'" + (dir / "out") + "' 2>'" + (dir / "err") + "'").c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(dir / "out"), ReadText(dir / "err")};
 }
 
-// Line breaks and runs of blanks as one blank, so words wrapped in a table cell still match.
-std::string Flat(const std::string& text) {
+// Line breaks and runs of blanks as one blank, so words wrapped in a table cell still match;
+// the typeface's ligatures (pdftotext gives U+FB01 for "fi", U+FB02 for "fl") as their letters.
+std::string Flat(std::string text) {
+    for (const auto& [ligature, letters] : {std::pair<std::string, std::string>{"\uFB01", "fi"}, {"\uFB02", "fl"}})
+        for (size_t at = text.find(ligature); at != std::string::npos; at = text.find(ligature, at))
+            text.replace(at, ligature.size(), letters);
     std::string flat;
     for (const char c : text) {
         const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f';
@@ -65,7 +69,7 @@ protected:
         std::string command =
             "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + std::string(KESTROVA_CLI_PATH) + "'";
         for (const auto& argument : arguments) command += " '" + argument + "'";
-        return Run(command, dir);
+        return Shell(command, dir);
     }
     // Every text the report must hold: each frame's mnemonic and PGN, each lint warning.
     std::vector<std::string> Expected() {
@@ -103,7 +107,7 @@ TEST_F(Report, PdfOfTheSampleProjectWithoutADisplay) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(ReadText(dir / "sample.pdf").rfind("%PDF-", 0), 0u);
-    const CliResult text = Run("pdftotext '" + (dir / "sample.pdf") + "' -", dir);
+    const CliResult text = Shell("pdftotext '" + (dir / "sample.pdf") + "' -", dir);
     ASSERT_EQ(text.status, 0) << "pdftotext (poppler-utils): " << text.err;
     const std::string flat = Flat(text.out);
     for (const auto& expected : Expected()) EXPECT_NE(flat.find(expected), std::string::npos) << expected;
@@ -118,7 +122,7 @@ TEST_F(Report, PdfOfTheSampleProjectWithoutADisplay) {
         EXPECT_NE(flat.find(picture), std::string::npos) << picture;
 
     const CliResult raster =
-        Run("pdftoppm -r 40 -png -f 1 -l 1 '" + (dir / "sample.pdf") + "' '" + (dir / "page") + "'", dir);
+        Shell("pdftoppm -r 40 -png -f 1 -l 1 '" + (dir / "sample.pdf") + "' '" + (dir / "page") + "'", dir);
     ASSERT_EQ(raster.status, 0) << raster.err;
     bool png = false;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
