@@ -95,6 +95,7 @@ TFKestrovaFirmWare::TFKestrovaFirmWare(const std::string& executableDirectory, D
         if (rows[i].second) grid->addWidget(rows[i].second, i + 1, 2);
     }
     setTabOrder(rows[6].main, link);  // Tab follows the steps: the link of Step 7 after "Update Device"
+    setTabOrder(link, overview);      // and "Project Overview" after the steps
     Button(MainCommand::InfoReceive)->hide();
     Button(MainCommand::InfoSend)->hide();
 
