@@ -31,5 +31,6 @@ std::vector<Command> CanopenCommands();    // canopen
 std::vector<Command> ReadBackCommands();    // decode, verify, lint
 std::vector<Command> DbcCommands();        // dbc-list, dbc-import
 std::vector<Command> ReplayCommands();     // replay
+std::vector<Command> ReportCommands();     // report
 
 }  // namespace kestrova::cli

@@ -19,6 +19,7 @@
 #include "gui/editors/send_timers_window.h"
 #include "gui/project/new_project_dialog.h"
 #include "gui/replay/replay_trace_window.h"
+#include "gui/report/overview_window.h"
 #include "gui/tools/about_window.h"
 #include "gui/tools/help_window.h"
 #include "gui/tools/select_string_window.h"
@@ -31,6 +32,14 @@
 #include <optional>
 
 namespace kestrova {
+namespace {
+
+std::string FileNameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
 
 ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, Dialogs& dialogs,
                                        const std::string& workspaceDirectory)
@@ -56,6 +65,17 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     senInfo = new TF_Sen_Info(context, dialogs, owner);
     bootSer = new TFBootSer(context, dialogs, owner);
     replay = new TFReplay(context, dialogs, owner);
+    overview = new TFOverview(context, dialogs, owner);
+    // A warning's double-click opens the editor of its document on its row.
+    overview->SetRowOpener([this, &context](const std::string& document, int row) {
+        const auto named = [&document](const std::string& path) { return FileNameOf(path) == document; };
+        if (named(context.documents.receiveFrame)) return setVar->ShowModalAt(row);
+        if (named(context.documents.sendFrame)) return setPdo->ShowModalAt(row);
+        if (named(context.documents.receiveInfo)) return recInfo->ShowModalAt(row);
+        if (named(context.documents.sendInfo)) return senInfo->ShowModalAt(row);
+        if (named(context.documents.timerDef)) return pdo->ShowModalAt(row);
+        return false;
+    });
 
     main->SetNewProjectDialog(saveproj);
     main->Bind(MainCommand::Communication, [this] { pargen->ShowModal(); });
@@ -72,6 +92,7 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
         if (PrepareDeviceUpdate(context, dialogs)) bootSer->ShowModal();
     });
     main->Bind(MainCommand::About, [this] { about->ShowModal(); });
+    main->Bind(MainCommand::Overview, [this] { overview->ShowModal(); });
 
     openers["TFHelp"] = [this] { help->ShowModal(); };
     openers["TFAbout"] = [this] { about->ShowModal(); };
@@ -90,6 +111,7 @@ ApplicationWindows::ApplicationWindows(const std::string& executableDirectory, D
     openers["TF_Sen_Info"] = [this] { senInfo->ShowModal(); };
     openers["TFBootSer"] = [this] { bootSer->ShowModal(); };
     openers["TFReplay"] = [this] { replay->ShowModal(); };
+    openers["TFOverview"] = [this] { overview->ShowModal(); };
 }
 
 bool ApplicationWindows::Open(const std::string& windowClass) const {

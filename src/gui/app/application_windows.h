@@ -29,6 +29,7 @@ class TF_Rec_Info;
 class TF_Sen_Info;
 class TFBootSer;
 class TFReplay;
+class TFOverview;
 
 // Every window of the program, created once at start in a fixed order (the main window
 // first, so its workspace exists before any other window) and reused for the whole run.
@@ -57,6 +58,7 @@ struct ApplicationWindows {
     TF_Sen_Info* senInfo = nullptr;
     TFBootSer* bootSer = nullptr;
     TFReplay* replay = nullptr;
+    TFOverview* overview = nullptr;  // "Project Overview", created after the windows its warnings open
 
     // What "kestrova --window CLASS" runs, by window class name ("TFpargen", "TF_Rec_Info"...).
     std::map<std::string, std::function<void()>> openers;

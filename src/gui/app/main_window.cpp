@@ -53,7 +53,11 @@ TFKestrovaFirmWare::TFKestrovaFirmWare(const std::string& executableDirectory, D
     exit->setToolTip("Close");
     for (auto* small : {about, exit}) small->setFixedSize(28, 24);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    // "Project Overview" stands above the steps, beside "About", so the seven steps keep their rows.
+    auto* overview = AddButton("Project Overview", "btn_Overview", MainCommand::Overview);
+    overview->setFixedHeight(24);
     auto* corner = new QHBoxLayout;
+    corner->addWidget(overview);
     corner->addStretch();
     corner->addWidget(about);
     corner->addWidget(exit);
@@ -91,6 +95,7 @@ TFKestrovaFirmWare::TFKestrovaFirmWare(const std::string& executableDirectory, D
         if (rows[i].second) grid->addWidget(rows[i].second, i + 1, 2);
     }
     setTabOrder(rows[6].main, link);  // Tab follows the steps: the link of Step 7 after "Update Device"
+    setTabOrder(link, overview);      // and "Project Overview" after the steps
     Button(MainCommand::InfoReceive)->hide();
     Button(MainCommand::InfoSend)->hide();
 

@@ -29,6 +29,7 @@ enum class MainCommand {
     GsdFile,         // "GSD File"
     UpdateDevice,    // "Update Device" and "Generate Firmware" (hidden)
     About,           // "About"
+    Overview,        // "Project Overview"
 };
 
 // The main window: seven numbered steps, from creating a project to updating the device.

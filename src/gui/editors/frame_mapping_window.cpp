@@ -111,6 +111,12 @@ void FrameMappingWindow::ShowModal() {
     if (Reload()) exec();
 }
 
+bool FrameMappingWindow::ShowModalAt(int frame) {
+    if (!Reload()) return false;
+    if (frame >= 1 && frame <= frameList_->count()) frameList_->setCurrentRow(frame - 1);
+    return exec() == QDialog::Accepted;
+}
+
 void FrameMappingWindow::ShowFrame(int index) {
     if (index < 0 || index >= static_cast<int>(frames_.size())) return;
     const FrameBytes& frame = frames_[index];

@@ -28,6 +28,9 @@ public:
     // Reloads from the current project's documents and shows the window modally. Documents
     // that cannot be read whole are reported and the window does not open.
     void ShowModal();
+    // The same with frame `frame` (from 1) selected, where the list has it; true when the
+    // window ended with OK.
+    bool ShowModalAt(int frame);
     // The show handler alone: false (reported) when the documents cannot be read whole; OK
     // then writes nothing until a later showing succeeds.
     bool Reload();

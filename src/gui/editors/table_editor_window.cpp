@@ -63,6 +63,15 @@ void TableEditorWindow::ShowModal() {
     if (Reload()) exec();
 }
 
+bool TableEditorWindow::ShowModalAt(int row) {
+    if (!Reload()) return false;
+    if (row >= 1 && row <= grid_->rowCount()) {
+        grid_->setCurrentCell(row - 1, EditorGrid::GridColumn(0));
+        grid_->selectRow(row - 1);
+    }
+    return exec() == QDialog::Accepted;
+}
+
 QPushButton* TableEditorWindow::AddButton(const QString& text, const QString& objectName,
                                           std::function<void()> action) {
     auto* button = new QPushButton(text, this);

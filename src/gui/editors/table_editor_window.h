@@ -38,6 +38,9 @@ public:
     // Reloads from the current project's document and shows the window modally. A document
     // that cannot be read whole is reported and the window does not open.
     void ShowModal();
+    // The same with row `row` (from 1) current and selected, where the grid has it; true when
+    // the window ended with OK.
+    bool ShowModalAt(int row);
     // The show handler alone: fills the grid from the document. False (reported) when the
     // document cannot be read whole; the grid is then left empty.
     bool Reload();

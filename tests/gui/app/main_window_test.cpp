@@ -83,13 +83,14 @@ private slots:
             QVERIFY2(button && !button->isVisible(), name);
         }
 
-        // Tab goes through the steps in order: the Step 7 link follows "Update Device".
+        // Tab goes through the steps in order: the Step 7 link follows "Update Device"; "Project
+        // Overview" comes after the steps.
         QStringList order;
         for (QWidget* widget = windows.main->nextInFocusChain(); widget != windows.main.get();
              widget = widget->nextInFocusChain())
             if (widget->isVisible() && (widget->focusPolicy() & Qt::TabFocus)) order << widget->objectName();
         QCOMPARE(order, QStringList({"about", "LbButton1", "New", "open", "btn_Prm_Gen", "btn_Sdo", "Btn_SetPDO",
-                                     "btn_Pdo", "btn_Gsd", "CreateBin", "Label1"}));
+                                     "btn_Pdo", "btn_Gsd", "CreateBin", "Label1", "btn_Overview"}));
     }
 
     void reopensTheRememberedProjectWithOrWithoutSeparator() {

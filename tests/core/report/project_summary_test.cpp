@@ -1,0 +1,207 @@
+#include "core/report/project_summary.h"
+
+#include <gtest/gtest.h>
+
+#include "core/outputs/bank_image.h"
+#include "core/outputs/gsd_file.h"
+#include "core/outputs/project_limits.h"
+#include "core/project/file_system.h"
+#include "core/report/report_document.h"
+#include "core/report/sha256.h"
+#include "report_fixture.h"
+
+namespace kestrova::testing {
+namespace {
+
+struct GeneratedProject {
+    const char* name;
+    const char* profiModule;
+    const char* sendBits;
+    int receive, send, transportEvery;
+    size_t modules;
+};
+
+// The legend rows of one side of the report: frame, DP, PGN, SA, offset, length.
+std::vector<std::vector<std::string>> LegendRows(const ReportDocument& document, const char* section) {
+    bool inSection = false;
+    for (const auto& block : document.blocks) {
+        if (block.kind == ReportBlockKind::Section) inSection = block.text.rfind(section, 0) == 0;
+        if (inSection && block.kind == ReportBlockKind::Table) {
+            std::vector<std::vector<std::string>> rows;
+            for (const auto& row : block.table.rows) rows.push_back({row[1], row[3], row[4], row[5], row[6], row[7]});
+            return rows;
+        }
+    }
+    return {};
+}
+
+// The same columns from `kestrova-cli map --csv`: frame, data_page, pgn, source_address, offset, length.
+std::vector<std::vector<std::string>> CsvSide(const std::string& csv, const char* area) {
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& fields : CsvRows(csv))
+        if (fields[0] == area) rows.push_back({fields[7], fields[8], fields[9], fields[10], fields[1], fields[2]});
+    return rows;
+}
+
+TEST(ProjectSummary, ByteMapsAreTheIoMapOfGeneratedProjects) {
+    const GeneratedProject projects[] = {
+        {"no frames", "0", "0", 0, 0, 0, 0},
+        {"30+30 frames, one module each", "1", "0", 30, 30, 0, 60},
+        {"29+30 frames with send bits: 61 modules", "1", "1", 29, 30, 0, 61},
+        {"30+30 packed with send bits: 244 input bytes", "0", "1", 30, 30, 0, 4 + 4},
+        {"packed with transport frames", "0", "0", 12, 5, 3, 3 + 1},
+    };
+    for (const auto& generated : projects) {
+        SCOPED_TRACE(generated.name);
+        OutputProject project;
+        project.WritePargen(generated.profiModule, generated.sendBits);
+        WriteDistinctFrames(project, generated.receive, generated.send, generated.transportEvery);
+        const ProjectSummary summary = BuildProjectSummary(project.context(), {"", "2026-01-02 03:04"});
+        ASSERT_EQ(summary.refusal, "");
+        ASSERT_TRUE(summary.map.has_value());
+        const IoMap map = BuildIoMap(project.context());
+        EXPECT_EQ(summary.map->modules.size(), generated.modules);
+        ASSERT_EQ(summary.map->ranges.size(), map.ranges.size());
+        for (size_t i = 0; i < map.ranges.size(); ++i) {
+            const auto &shown = summary.map->ranges[i], &mapped = map.ranges[i];
+            EXPECT_EQ(
+                std::tie(shown.input, shown.offset, shown.length, shown.frame, shown.firstModule, shown.lastModule),
+                std::tie(mapped.input, mapped.offset, mapped.length, mapped.frame, mapped.firstModule,
+                         mapped.lastModule));
+        }
+        EXPECT_EQ(summary.receiveFrames.size(), static_cast<size_t>(generated.receive));
+        EXPECT_EQ(summary.sendFrames.size(), static_cast<size_t>(generated.send));
+
+        // The legends print what the CSV of the map command prints.
+        const std::string csv = IoMapCsv(map);
+        const ReportDocument document = BuildReportDocument(summary);
+        EXPECT_EQ(LegendRows(document, kInputSection), CsvSide(csv, "input"));
+        EXPECT_EQ(LegendRows(document, kOutputSection), CsvSide(csv, "output"));
+
+        // Each byte of each range is drawn in that range's band.
+        for (const bool input : {true, false}) {
+            const ByteMapDrawing drawing = DrawByteMap(*summary.map, input);
+            for (size_t r = 0; r < map.ranges.size(); ++r) {
+                const auto& range = map.ranges[r];
+                if (range.input != input) continue;
+                for (int b = range.offset; b < range.offset + range.length; ++b) {
+                    ASSERT_LT(static_cast<size_t>(b), drawing.cells.size());
+                    EXPECT_EQ(drawing.cells[b].range, static_cast<int>(r)) << range.frame << " byte " << b;
+                }
+            }
+        }
+    }
+}
+
+TEST(ProjectSummary, ARefusedProjectKeepsItsListsAndSaysWhyThereIsNoMap) {
+    OutputProject project;
+    project.WritePargen("1", "1");
+    WriteDistinctFrames(project, 30, 30);
+    const ProjectSummary summary = BuildProjectSummary(project.context());
+    EXPECT_EQ(summary.refusal, ProjectLimitsRefusal(project.context()).value_or("(passes)"));
+    EXPECT_NE(summary.refusal.find("61 modules"), std::string::npos);
+    EXPECT_FALSE(summary.map.has_value());
+    EXPECT_EQ(summary.receiveFrames.size(), 30u);
+    EXPECT_EQ(summary.sendFrames.size(), 30u);
+    EXPECT_EQ(summary.layout.SendBitBytes, 4);
+
+    size_t reasons = 0, maps = 0;
+    for (const auto& block : BuildReportDocument(summary).blocks) {
+        reasons += block.text == "No byte map: " + summary.refusal;
+        maps += block.kind == ReportBlockKind::ByteMap;
+    }
+    EXPECT_EQ(reasons, 3u);  // under the title, and in place of each map
+    EXPECT_EQ(maps, 0u);
+}
+
+TEST(ProjectSummary, AProjectWhoseImageCannotBeBuiltIsSummarisedWithTheReason) {
+    OutputProject project;
+    project.WritePargen();
+    WriteText(project.context().documents.receiveFrame,
+              "<Receive_Frames><row DataPage=\"0\" PGN=\"speed\" SA=\"0\" TP=\"N\" Mnemonic=\"x\"/></Receive_Frames>");
+    const ProjectSummary summary = BuildProjectSummary(project.context());
+    EXPECT_EQ(summary.listProblem, "Receive_Frame.xml, row 1, PGN: 'speed' is not a valid integer value");
+    EXPECT_EQ(summary.refusal, summary.listProblem);
+    EXPECT_TRUE(summary.receiveFrames.empty());
+    EXPECT_FALSE(summary.map.has_value());
+}
+
+TEST(ProjectSummary, WarningsAreThoseOfLint) {
+    OutputProject project("worked_example");
+    // a PDU1 PGN with a destination in its low byte, and a send frame on an undefined timer
+    WriteText(
+        project.context().documents.receiveFrame,
+        "<Receive_Frames><row DataPage=\"0\" PGN=\"0xEA05\" SA=\"0\" TP=\"N\" Mnemonic=\"Request\"/></Receive_Frames>");
+    WriteText(project.context().documents.sendFrame,
+              "<Receive_Frames><row Priority=\"6\" DataPage=\"0\" PGN=\"0xFF00\" SA=\"128\" TT=\"3\" "
+              "Mnemonic=\"Command\"/></Receive_Frames>");
+    const ProjectSummary summary = BuildProjectSummary(project.context());
+    const auto lint = LintProject(project.context());
+    ASSERT_EQ(lint.size(), 2u);
+    ASSERT_EQ(summary.warnings.size(), lint.size());
+    for (size_t i = 0; i < lint.size(); ++i) EXPECT_EQ(summary.warnings[i].Text(), lint[i].Text());
+
+    for (const auto& block : BuildReportDocument(summary).blocks)
+        if (block.kind == ReportBlockKind::Table && block.table.header.back() == "Warning") {
+            ASSERT_EQ(block.table.rows.size(), 2u);
+            EXPECT_EQ(block.table.rows[1], (std::vector<std::string>{"Send_Frame.xml", "1", lint[1].reason}));
+        }
+}
+
+TEST(ProjectSummary, FilesWithTheirDigestAndTheVerifyResult) {
+    OutputProject project("worked_example");
+    EXPECT_TRUE(BuildProjectSummary(project.context()).files.empty());  // no bank.bin yet
+
+    WriteBankImage(project.context(), BuildBankImage(project.context()));
+    const std::string gsd = project.directory() + "/project.gsd";
+    WriteGsdFile(project.context(), gsd);
+    ProjectSummary summary = BuildProjectSummary(project.context(), {gsd, ""});
+    ASSERT_EQ(summary.files.size(), 2u);
+    const std::string image = ReadWholeFile(project.bankPath());
+    EXPECT_EQ(summary.files[0].what, "configuration image");
+    EXPECT_EQ(summary.files[0].size, static_cast<long long>(image.size()));
+    EXPECT_EQ(summary.files[0].sha256, Sha256Hex(image));
+    EXPECT_TRUE(summary.files[0].Consistent());
+    EXPECT_EQ(summary.files[1].what, "GSD file");
+    EXPECT_EQ(summary.files[1].sha256, Sha256Hex(ReadWholeFile(gsd)));
+    EXPECT_TRUE(summary.files[1].Consistent());
+
+    // an edit after the image was loaded; an image file that is not an image
+    std::string receive = ReadWholeFile(project.context().documents.receiveFrame);
+    WriteText(project.context().documents.receiveFrame, receive.replace(receive.find("0xFEF1"), 6, "0xFEF2"));
+    summary = BuildProjectSummary(project.context());
+    ASSERT_EQ(summary.files.size(), 1u);
+    EXPECT_EQ(summary.files[0].differences,
+              (std::vector<std::string>{"receive frame 1: PGN 0xFEF1 in the image, 0xFEF2 in the project"}));
+    WriteText(project.bankPath(), "not an image");
+    summary = BuildProjectSummary(project.context());
+    EXPECT_FALSE(summary.files[0].problem.empty());
+    EXPECT_FALSE(summary.files[0].Consistent());
+
+    // a GSD file that cannot be read stops the summary with the reason
+    EXPECT_THROW(BuildProjectSummary(project.context(), {project.directory() + "/missing.gsd", ""}), Error);
+}
+
+TEST(ProjectSummary, NeedsAProject) {
+    OutputProject project;
+    EXPECT_EQ(ErrorText([&] { BuildProjectSummary(project.withoutProject()); }), "Project not valid");
+}
+
+TEST(ProjectSummary, SettingsAndListsInTheWordsOfDecode) {
+    OutputProject project("worked_example");
+    const ProjectSummary summary = BuildProjectSummary(project.context(), {"", "2026-01-02 03:04"});
+    EXPECT_EQ(summary.projectName, "Demo");
+    EXPECT_EQ(summary.date, "2026-01-02 03:04");
+    ASSERT_TRUE(summary.hasParameters);
+    EXPECT_EQ(summary.communication.front().name, "J1939 Baud rate");
+    EXPECT_EQ(summary.communication.front().value, "5 (250K)");
+    ASSERT_EQ(summary.receiveFrames.size(), 2u);
+    EXPECT_EQ(summary.receiveFrames[1].name, "R2");
+    EXPECT_EQ(summary.receiveFrames[1].mnemonic, "Active diagnostic trouble codes");
+    EXPECT_EQ(FieldsText(summary.receiveFrames[1].fields),
+              FieldsText(ReceiveFrameFields(BuildBankImage(project.context()).receiveFrames[1])));
+    EXPECT_EQ(summary.timers, (std::vector<int32_t>{100, 250}));
+}
+
+}  // namespace
+}  // namespace kestrova::testing
