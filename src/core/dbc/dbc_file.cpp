@@ -195,15 +195,17 @@ private:
         message.transmitter = tokens[5].text;
         message.line = line + 1;
         if (message.extended && message.identifier > 0x1FFFFFFF)
-            Fail(line, "the identifier " + tokens[1].text + " of " + name + " is more than 29 bits");
+            Fail(line,
+                 "the identifier " + EchoedText(tokens[1].text) + " of " + EchoedText(name) + " is more than 29 bits");
         if (!message.extended && message.identifier > 0x7FF)
-            Fail(line, "the identifier " + tokens[1].text + " of " + name +
+            Fail(line, "the identifier " + EchoedText(tokens[1].text) + " of " + EchoedText(name) +
                            " is more than 11 bits, but bit 31 (a 29-bit identifier) is not set");
         if (*length > kMaxDbcMessageLength)
-            Fail(line, "the length " + tokens[4].text + " of " + name + " is more than " +
+            Fail(line, "the length " + EchoedText(tokens[4].text) + " of " + EchoedText(name) + " is more than " +
                            std::to_string(kMaxDbcMessageLength) + " bytes");
         if (const auto earlier = lines_.find(name); earlier != lines_.end())
-            Fail(line, "the message name " + name + " is already used on line " + std::to_string(earlier->second));
+            Fail(line, "the message name " + EchoedText(name) + " is already used on line " +
+                           std::to_string(earlier->second));
         lines_[name] = message.line;
         messages_.push_back(std::move(message));
         inMessage_ = true;
