@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/project/integer_text.h"
-#include "core/project/xml_document.h"
 #include "support/error_text.h"
-#include "support/temp_dir.h"
 
 namespace kestrova {
 namespace {
@@ -34,13 +32,6 @@ TEST(EchoedText, MessagesEchoingADocumentValueStayShort) {
     const std::string huge(1 << 20, '9');
     EXPECT_EQ(ErrorText([&] { IntegerText(huge + "x"); }),
               "'" + std::string(80, '9') + "...' is not a valid integer value");
-
-    testing::TempDir dir;
-    const std::string name(5000, 'A');
-    testing::WriteText(dir / "list.xml", "<R><row " + name + "=\"1\" " + name + "=\"2\"/></R>");
-    const std::string twice = ErrorText([&] { ReadRowList(dir / "list.xml"); });
-    EXPECT_EQ(twice, "The file " + (dir / "list.xml") + " is not valid XML: the attribute '" + std::string(80, 'A') +
-                         "...' appears twice (line 1, column 4).");
 }
 
 }  // namespace

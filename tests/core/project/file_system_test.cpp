@@ -59,17 +59,5 @@ TEST(WriteFileReplacing, EmptyPathWritesNothingBesideTheWorkingDirectory) {
     std::filesystem::current_path(cwd);
 }
 
-TEST(IsNonRegularFile, FoldersPipesAndDevicesButNotFilesOrNothing) {
-    TempDir dir;
-    WriteText(dir / "file", "x");
-    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
-    EXPECT_TRUE(IsNonRegularFile(dir.path()));
-    EXPECT_TRUE(IsNonRegularFile(dir / "pipe"));
-    EXPECT_TRUE(IsNonRegularFile("/dev/zero"));
-    EXPECT_FALSE(IsNonRegularFile(dir / "file"));
-    EXPECT_FALSE(IsNonRegularFile(dir / "absent"));
-    EXPECT_FALSE(IsNonRegularFile(""));
-}
-
 }  // namespace
 }  // namespace kestrova
