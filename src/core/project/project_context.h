@@ -29,8 +29,8 @@ struct ProjectContext {
     DocumentPaths documents;
 
     // Recomputes the nine document paths from projectDirectory. Without a project directory
-    // every path is empty: no path is ever built on the file system's root, and the document
-    // readers and writers refuse an empty path with "Project not valid".
+    // every path is empty: no path is ever built on the file system's root; the document
+    // readers find no document there and the writers refuse it with "Project not valid".
     void DeriveDocumentPaths();
     // The path of another file of the project ("sdo.xml", "bin/bank.bin"), by the same rule:
     // empty when no project directory is set.

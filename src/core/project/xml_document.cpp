@@ -109,7 +109,7 @@ void RequireStrictForm(const std::string& path, const pugi::xml_document& docume
     }
 }
 
-// A document path derived without a project directory is empty; nothing is read or written then.
+// A document path derived without a project directory is empty; nothing is written then.
 void RequireProjectPath(const std::string& path) {
     if (path.empty()) throw Error("Project not valid");
 }
@@ -127,9 +127,10 @@ std::string ReadDocumentBytes(const std::string& path, const struct stat& info) 
     return bytes;
 }
 
-// Loads the file; nothing when it does not exist. Throws Error when it cannot be read or parsed.
+// Loads the file; nothing when it does not exist or the path is empty (no project). Throws Error
+// when it cannot be read or parsed.
 std::optional<pugi::xml_node> Load(const std::string& path, pugi::xml_document& document) {
-    RequireProjectPath(path);
+    if (path.empty()) return std::nullopt;
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         const int error = errno;

@@ -17,7 +17,7 @@ namespace kestrova {
 // attribute given twice, a NUL byte anywhere and a file larger than kMaxProjectDocumentBytes.
 // The encoding a declaration names (UTF-8, ISO-8859-1, Windows-1252) is honoured; texts are
 // UTF-8 in memory and in every written file. An empty path (a document of no project, see
-// ProjectContext) is refused by readers and writers with "Project not valid".
+// ProjectContext) reads as no document, and writers refuse it with "Project not valid".
 
 using NamedTexts = std::vector<std::pair<std::string, std::string>>;
 

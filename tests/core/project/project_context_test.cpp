@@ -30,10 +30,10 @@ TEST(ProjectContext, WithoutAProjectDirectoryNoDocumentIsReadOrWritten) {
     EXPECT_EQ(ErrorText([&] { WriteEmcyTranslation(context.documents.emcyDef, EmcyPages{}); }), "Project not valid");
     EXPECT_EQ(ErrorText([&] { SaveEmcyWords(context.documents.emcyWord, EmcyWordPages{}); }), "Project not valid");
     EXPECT_EQ(ErrorText([&] { WriteCsvExport(context, kSdoAccessSheet, {{"1"}}); }), "Project not valid");
-    EXPECT_EQ(ErrorText([&] { ReadRowList(context.documents.receiveFrame); }), "Project not valid");
-    // the windows' own reading message, not the documents of another folder
-    EXPECT_EQ(LoadSdoAccess(SdoAccessPath(context)).message, std::optional<std::string>(kSdoReadingError));
-    EXPECT_EQ(LoadEmcyTranslation(context.documents.emcyDef).message, std::optional<std::string>(kEmcyReadingError));
+    // no document is found, rather than the documents of another folder
+    EXPECT_FALSE(ReadRowList(context.documents.receiveFrame));
+    EXPECT_EQ(LoadSdoAccess(SdoAccessPath(context)).message, std::nullopt);
+    EXPECT_EQ(LoadEmcyTranslation(context.documents.emcyDef).message, std::optional<std::string>(kEmcyNotFound));
 
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
     std::filesystem::current_path(cwd);

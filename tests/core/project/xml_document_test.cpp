@@ -139,9 +139,9 @@ TEST(RowListDocument, PipesAndOversizeFilesAreRefusedNotRead) {
 }
 
 TEST(RowListDocument, DocumentOfNoProjectIsNeitherReadNorWritten) {
-    EXPECT_EQ(ErrorText([] { ReadRowList(""); }), "Project not valid");
-    EXPECT_EQ(ErrorText([] { ReadValueRecord(""); }), "Project not valid");
-    EXPECT_EQ(ErrorText([] { ReadValueList(""); }), "Project not valid");
+    EXPECT_FALSE(ReadRowList(""));
+    EXPECT_FALSE(ReadValueRecord(""));
+    EXPECT_FALSE(ReadValueList(""));
     EXPECT_EQ(ErrorText([] { WriteRowList("", "R", {}); }), "Project not valid");
     EXPECT_EQ(ErrorText([] { WriteValueRecord("", "R", {}); }), "Project not valid");
     EXPECT_EQ(ErrorText([] { WriteValueList("", "R", "T", {}); }), "Project not valid");
