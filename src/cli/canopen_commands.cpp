@@ -11,6 +11,7 @@
 #include "core/canopen/sdo_access.h"
 #include "core/canopen/stored_pdo.h"
 #include "core/project/loaded_document.h"
+#include "core/project/file_system.h"
 #include "core/project/project_context.h"
 #include "core/project/project_lock.h"
 
@@ -32,7 +33,8 @@ using CanopenRun = int (*)(const ProjectContext& context, const CanopenRequest& 
 struct CanopenKind {
     const char* name;
     const char* window;
-    CanopenRun run;  // nullptr: not yet available
+    const char* sheet;  // the sheet of its Import
+    CanopenRun run;     // nullptr: not yet available
 };
 
 // --save after a load that kept only part of the document: refused, the window would ask.
@@ -140,10 +142,10 @@ int RunStoredPdo(const ProjectContext& context, const CanopenRequest& request, C
 }
 
 const CanopenKind kKinds[] = {
-    {"sdo", "TFsdo", RunSdo},
-    {"emcy", "TFemcy", RunEmcy},
-    {"emcyword", "TFWemcy", RunEmcyWord},
-    {"pdo", "TFInfopdo", RunStoredPdo},
+    {"sdo", "TFsdo", kSdoAccessSheet, RunSdo},
+    {"emcy", "TFemcy", kEmcySheet, RunEmcy},
+    {"emcyword", "TFWemcy", kEmcyWordSheet, RunEmcyWord},
+    {"pdo", "TFInfopdo", kSdoPdoSheet, RunStoredPdo},
 };
 
 int RunCanopen(const std::vector<std::string>& arguments) {
@@ -164,6 +166,12 @@ int RunCanopen(const std::vector<std::string>& arguments) {
     ConsoleDialogs dialogs;
     const CanopenRequest request{OptionValue(arguments, "--import"), HasFlag(arguments, "--save"),
                                  HasFlag(arguments, "--export")};
+    // A folder, a pipe or a device is no workbook: refused by what it is before anything is read.
+    if (request.workbook && IsNonRegularFile(*request.workbook)) {
+        dialogs.ShowMessage(MessageKind::Plain, "Import of sheet \"" + std::string(kind->sheet) + "\" from " +
+                                                    *request.workbook + " stopped: the file is not a regular file");
+        return kRefused;
+    }
     // A run that writes into the project holds its lock from the load to the last write.
     std::optional<ProjectLock> lock;
     if (request.save || request.exportCsv) lock.emplace(context.projectDirectory);

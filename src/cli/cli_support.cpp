@@ -1,5 +1,7 @@
 #include "cli_support.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "core/project/error.h"
@@ -24,9 +26,15 @@ std::optional<std::string> ConsoleDialogs::ChooseOpenFile(const std::string&, co
 std::optional<std::string> ConsoleDialogs::ChooseSaveFile(const std::string&, const std::string&) { return savePath; }
 
 ProjectContext ProjectAt(std::string directory) {
+    // An empty argument (an unset shell variable) is no project, never the file system's root.
+    if (directory.empty()) throw Error("Project not valid");
     while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
-    if (!directory.empty() && !DirectoryExists(directory))
+    if (!DirectoryExists(directory)) {
+        struct stat info {};
+        if (::stat(directory.c_str(), &info) == 0)
+            throw Error("The project directory " + directory + " is not a folder.");
         throw Error("The project directory " + directory + " does not exist.");
+    }
     const std::string executableDirectory = ExecutableDirectory();
     ProjectContext context = MakeProjectContext(executableDirectory, ChooseWorkspace(executableDirectory).directory);
     context.projectDirectory = directory;

@@ -23,7 +23,8 @@ public:
 };
 
 // The workspace of the program with the given directory as the open project; throws Error
-// when the directory does not exist.
+// "Project not valid" for an empty argument, and Error when the path is not a folder or does
+// not exist.
 ProjectContext ProjectAt(std::string directory);
 
 // The arguments of a command as main has checked them against its synopsis: options are

@@ -22,10 +22,6 @@ std::string Bytes(size_t count) { return std::to_string(count) + (count == 1 ? "
 int RunCheck(const std::vector<std::string>& arguments) {
     const ProjectContext context = ProjectAt(arguments.at(0));
     ConsoleDialogs dialogs;
-    if (context.projectDirectory.empty()) {
-        dialogs.ShowMessage(MessageKind::Plain, "Project not valid");
-        return kRefused;
-    }
     if (!CheckProjectLimits(context, dialogs)) return kRefused;
     std::printf("%s: within the gateway's limits\n", context.projectDirectory.c_str());
     return kDone;
@@ -55,10 +51,6 @@ int RunMap(const std::vector<std::string>& arguments) {
     const bool csv = HasFlag(arguments, "--csv");
     const ProjectContext context = ProjectAt(Positionals(arguments).at(0));
     ConsoleDialogs dialogs;
-    if (context.projectDirectory.empty()) {
-        dialogs.ShowMessage(MessageKind::Plain, "Project not valid");
-        return kRefused;
-    }
     if (!CheckProjectLimits(context, dialogs)) return kRefused;
     const IoMap map = BuildIoMap(context);
     if (csv) {

@@ -2,12 +2,13 @@
 
 #include <cstdint>
 
+#include "core/project/error.h"
 #include "core/project/file_system.h"
 #include "core/project/text_encoding.h"
 
 namespace kestrova {
 std::string CsvExportPath(const ProjectContext& context, const std::string& baseName) {
-    return context.projectDirectory + "/" + baseName + ".csv";
+    return context.ProjectFilePath(baseName + ".csv");
 }
 
 std::string CsvField(const std::string& text) {
@@ -33,7 +34,9 @@ std::string CsvText(const std::vector<CsvLine>& lines) {
 }
 
 void WriteCsvExport(const ProjectContext& context, const std::string& baseName, const std::vector<CsvLine>& lines) {
-    WriteFileReplacing(CsvExportPath(context, baseName), CsvText(lines));
+    const std::string path = CsvExportPath(context, baseName);
+    if (path.empty()) throw Error("Project not valid");  // no project: nothing is written
+    WriteFileReplacing(path, CsvText(lines));
 }
 
 }  // namespace kestrova

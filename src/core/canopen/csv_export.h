@@ -11,7 +11,7 @@ namespace kestrova {
 using CsvLine = std::vector<std::string>;
 
 // The export file of a window: the project directory, "/", the base name (the window's sheet
-// name), ".csv".
+// name), ".csv"; empty without a project directory.
 std::string CsvExportPath(const ProjectContext& context, const std::string& baseName);
 
 // A field as written: as it stands, or in double quotation marks (inner ones doubled) when
@@ -23,7 +23,7 @@ std::string CsvField(const std::string& text);
 std::string CsvText(const std::vector<CsvLine>& lines);
 
 // Writes the export file, creating or replacing it whole; throws Error with the system's
-// reason, an earlier file then stays as it was.
+// reason, an earlier file then stays as it was, and "Project not valid" without a project.
 void WriteCsvExport(const ProjectContext& context, const std::string& baseName, const std::vector<CsvLine>& lines);
 
 }  // namespace kestrova

@@ -49,7 +49,7 @@ SdoAccessTables EmptySdoAccessTables() {
     return tables;
 }
 
-std::string SdoAccessPath(const ProjectContext& context) { return context.projectDirectory + "/sdo.xml"; }
+std::string SdoAccessPath(const ProjectContext& context) { return context.ProjectFilePath("sdo.xml"); }
 
 SdoAccessLoad LoadSdoAccess(const std::string& path) {
     SdoAccessLoad load{EmptySdoAccessTables(), std::nullopt, {}};

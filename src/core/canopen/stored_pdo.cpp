@@ -22,7 +22,7 @@ constexpr int32_t kPdoNumberBits = 0x7F;
 std::pair<CanSide, size_t> PdoOf(const std::string& nrpdo) {
     const int32_t value = IntegerText(nrpdo);
     const size_t number = static_cast<size_t>(value & kPdoNumberBits);
-    if (number == 0) throw Error("the PDO number in '" + nrpdo + "' is 0, the first PDO is 1");
+    if (number == 0) throw Error("the PDO number in '" + EchoedText(nrpdo) + "' is 0, the first PDO is 1");
     return {(value & kSideBFlag) ? CanSide::B : CanSide::A, number};
 }
 
@@ -114,7 +114,7 @@ StoredPdoLoad LoadStoredPdos(const std::string& sdoPath, const std::string& rpdo
 }
 
 StoredPdoLoad LoadStoredPdos(const ProjectContext& context) {
-    return LoadStoredPdos(context.projectDirectory + "/sdo.xml", context.projectDirectory + "/rpdodef.xml",
+    return LoadStoredPdos(context.ProjectFilePath("sdo.xml"), context.ProjectFilePath("rpdodef.xml"),
                           context.documents.sdoPdo);
 }
 

@@ -92,8 +92,8 @@ bool IsNameText(const std::string& text) {
 // Why a word is not a DBC name ("the message name 1ABC begins with a digit"); nothing when it is.
 std::optional<std::string> NameProblem(const std::string& what, const std::string& text) {
     if (IsNameText(text)) return std::nullopt;
-    if (!text.empty() && text[0] >= '0' && text[0] <= '9') return what + " " + text + " begins with a digit";
-    return what + " " + text + " holds a character other than letters, digits and _";
+    if (!text.empty() && text[0] >= '0' && text[0] <= '9') return what + " " + EchoedText(text) + " begins with a digit";
+    return what + " " + EchoedText(text) + " holds a character other than letters, digits and _";
 }
 
 // An unsigned decimal number of at most 10 digits (DBC identifiers and lengths).
@@ -208,15 +208,15 @@ private:
         message.transmitter = tokens[5].text;
         message.line = line + 1;
         if (message.extended && message.identifier > 0x1FFFFFFF)
-            message.problem = "the identifier " + tokens[1].text + " is more than 29 bits";
+            message.problem = "the identifier " + EchoedText(tokens[1].text) + " is more than 29 bits";
         else if (!message.extended && message.identifier > 0x7FF)
-            message.problem = "the identifier " + tokens[1].text +
+            message.problem = "the identifier " + EchoedText(tokens[1].text) +
                               " is more than 11 bits, but bit 31 (a 29-bit identifier) is not set";
         else if (const auto problem = NameProblem("the message name", name))
             message.problem = *problem;
         else if (*length > kMaxDbcMessageLength)
             message.problem =
-                "the length " + tokens[4].text + " is more than " + std::to_string(kMaxDbcMessageLength) + " bytes";
+                "the length " + EchoedText(tokens[4].text) + " is more than " + std::to_string(kMaxDbcMessageLength) + " bytes";
         messages_.push_back(std::move(message));
         inMessage_ = true;
         inPseudoMessage_ = false;

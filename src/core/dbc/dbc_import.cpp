@@ -174,8 +174,8 @@ std::vector<const DbcMessage*> SelectMessages(const DbcFile& dbc, const std::vec
     std::vector<const DbcMessage*> chosen;
     const auto take = [&](const DbcMessage& message) {
         if (const auto refusal = ImportRefusal(message, list))
-            throw Error(message.name + " (line " + std::to_string(message.line) + ") cannot be imported into " +
-                        EditorOf(list).title + ": " + *refusal + ".");
+            throw Error(EchoedText(message.name) + " (line " + std::to_string(message.line) +
+                        ") cannot be imported into " + EditorOf(list).title + ": " + *refusal + ".");
         if (std::find(chosen.begin(), chosen.end(), &message) == chosen.end()) chosen.push_back(&message);
     };
     for (const auto& entry : selection) {
@@ -202,7 +202,7 @@ std::vector<const DbcMessage*> SelectMessages(const DbcFile& dbc, const std::vec
             continue;
         }
         const auto pgn = TryIntegerText64(wanted);
-        if (!pgn) throw Error("The DBC file holds no message named " + wanted + ".");
+        if (!pgn) throw Error("The DBC file holds no message named " + EchoedText(wanted) + ".");
         bool found = false;
         for (const auto& message : dbc.messages) {
             const auto fields = J1939FieldsOf(message);
@@ -213,7 +213,7 @@ std::vector<const DbcMessage*> SelectMessages(const DbcFile& dbc, const std::vec
                 found = true;
             }
         }
-        if (!found) throw Error("The DBC file holds no J1939 message of PGN " + wanted + ".");
+        if (!found) throw Error("The DBC file holds no J1939 message of PGN " + EchoedText(wanted) + ".");
     }
     return chosen;
 }

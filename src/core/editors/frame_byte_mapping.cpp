@@ -19,7 +19,7 @@ std::string TargetAttribute(int byte) { return "B" + std::to_string(byte); }
 int32_t IntegerCell(const XmlRow& row, const std::string& attribute, size_t index, const std::string& path) {
     const std::string text = row.Required(attribute);
     if (const auto value = TryIntegerText(text)) return *value;
-    throw Error("'" + text + "' is not a valid integer value: attribute '" + attribute + "' of row " +
+    throw Error("'" + EchoedText(text) + "' is not a valid integer value: attribute '" + attribute + "' of row " +
                 std::to_string(index + 1) + " of " + path + ".");
 }
 
@@ -55,7 +55,7 @@ uint8_t TargetOfRow(const XmlRow& row, size_t index, const FrameBytes& frame, in
     const std::string attribute = TargetAttribute(byte);
     const int32_t value = IntegerCell(row, attribute, index, path);
     if ((value < 0 || value >= kMappedPositions) && value != kNoPosition)
-        throw Error("Byte " + std::to_string(byte) + " of COB ID " + frame.name + " goes to position " +
+        throw Error("Byte " + std::to_string(byte) + " of COB ID " + EchoedText(frame.name) + " goes to position " +
                     std::to_string(value) + " in row " + std::to_string(index + 1) + " of " + path +
                     ": a position must be between 0 and 127, or 255 for none.");
     return static_cast<uint8_t>(value);
@@ -156,9 +156,9 @@ std::optional<std::string> CheckPositionCollisions(const std::vector<FrameBytes>
             const uint8_t position = frames[frame].targets[byte - 1];
             if (position >= kMappedPositions) continue;  // none
             if (const auto& first = taken[position]) {
-                return "Error!! The Byte " + std::to_string(position) + " is used in COB ID " + frames[frame].name +
-                       " in Byte " + std::to_string(byte) + " and in COB ID " + frames[first->frame].name +
-                       " in Byte " + std::to_string(first->byte) + " ";
+                return "Error!! The Byte " + std::to_string(position) + " is used in COB ID " +
+                       EchoedText(frames[frame].name) + " in Byte " + std::to_string(byte) + " and in COB ID " +
+                       EchoedText(frames[first->frame].name) + " in Byte " + std::to_string(first->byte) + " ";
             }
             taken[position] = Taker{frame, byte};
         }

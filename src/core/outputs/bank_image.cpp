@@ -236,7 +236,7 @@ std::string BankImageBytes(const BankImage& image) {
     return bytes;
 }
 
-std::string BankImagePath(const ProjectContext& context) { return context.projectDirectory + "/bin/bank.bin"; }
+std::string BankImagePath(const ProjectContext& context) { return context.ProjectFilePath("bin/bank.bin"); }
 
 void WriteBankImage(const ProjectContext& context, const BankImage& image) {
     RequireProjectDirectory(context);

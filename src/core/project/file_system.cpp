@@ -22,6 +22,11 @@ bool FileExists(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool IsNonRegularFile(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
 bool DirectoryExists(const std::string& path) {
     struct stat info {};
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -54,11 +59,25 @@ int CreateDirectories(const std::string& path) {
 }
 
 void WriteFileReplacing(const std::string& path, const std::string& content) {
+    // An empty path names no file (a project file's path without a project): nothing is made
+    // beside the working directory.
+    if (path.empty()) throw Error("Cannot create file " + path + ": " + SystemReason(ENOENT));
+    // A file that is replaced keeps its permission bits; one without any write bit is not
+    // replaced (also not by root, who could).
+    struct stat existing {};
+    const bool replacing = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    if (replacing && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw Error(path + " is write-protected");
     const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
     ::unlink(temporary.c_str());  // a stale one of an earlier run; a new file is created below, never followed
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
         const int error = errno;
+        throw Error("Cannot create file " + path + ": " + SystemReason(error));
+    }
+    if (replacing && ::fchmod(fd, existing.st_mode & 07777) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
         throw Error("Cannot create file " + path + ": " + SystemReason(error));
     }
     size_t written = 0;

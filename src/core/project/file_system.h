@@ -7,6 +7,9 @@
 namespace kestrova {
 
 bool FileExists(const std::string& path);  // a regular file
+// Something that is there but is no regular file: a folder, a pipe, a device. Such a path is
+// "not a regular file" in messages, never one that "does not exist".
+bool IsNonRegularFile(const std::string& path);
 bool DirectoryExists(const std::string& path);
 
 // Directory of the running program (/proc/self/exe), without a trailing separator.
@@ -18,7 +21,9 @@ int CreateDirectory(const std::string& path);
 int CreateDirectories(const std::string& path);
 
 // Writes the whole content to a temporary file beside `path`, then renames it into place, so
-// an earlier file is never left half-written. Throws Error with the system's reason.
+// an earlier file is never left half-written. Throws Error with the system's reason. A
+// replaced file keeps its permission bits; a file without any write bit is refused
+// ("PATH is write-protected") and left as it is; an empty path is refused.
 void WriteFileReplacing(const std::string& path, const std::string& content);
 
 // New content for a file, written beside it at once and put in place later, so that several

@@ -71,7 +71,7 @@ std::optional<int32_t> TryIntegerText(const std::string& text) {
 
 int32_t IntegerText(const std::string& text) {
     const auto value = TryIntegerText(text);
-    if (!value) throw Error("'" + text + "' is not a valid integer value");
+    if (!value) throw Error("'" + EchoedText(text) + "' is not a valid integer value");
     return *value;
 }
 

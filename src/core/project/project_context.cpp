@@ -2,8 +2,13 @@
 
 namespace kestrova {
 
+std::string ProjectContext::ProjectFilePath(const std::string& relative) const {
+    if (projectDirectory.empty()) return {};
+    return projectDirectory + "/" + relative;
+}
+
 void ProjectContext::DeriveDocumentPaths() {
-    const auto path = [this](const char* file) { return projectDirectory + "/" + file; };
+    const auto path = [this](const char* file) { return ProjectFilePath(file); };
     documents.pargen = path("pargen.xml");
     documents.receiveFrame = path("Receive_Frame.xml");
     documents.receiveInfo = path("Receive_Info.xml");

@@ -28,8 +28,13 @@ struct ProjectContext {
     std::string projectDirectory;     // empty only after a cancelled "Open project" (see workspace)
     DocumentPaths documents;
 
-    // Recomputes the nine document paths from projectDirectory ("/name" when it is empty).
+    // Recomputes the nine document paths from projectDirectory. Without a project directory
+    // every path is empty: no path is ever built on the file system's root; the document
+    // readers find no document there and the writers refuse it with "Project not valid".
     void DeriveDocumentPaths();
+    // The path of another file of the project ("sdo.xml", "bin/bank.bin"), by the same rule:
+    // empty when no project directory is set.
+    std::string ProjectFilePath(const std::string& relative) const;
 };
 
 // A context for the given executable directory with MASTER and PROJECTS below the workspace

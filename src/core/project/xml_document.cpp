@@ -67,7 +67,7 @@ std::string AsUtf8(const std::string& path, const std::string& content) {
         return SingleByteToUtf8(content, SingleByteCode::Latin1);
     if (name == "windows-1252" || name == "cp1252") return SingleByteToUtf8(content, SingleByteCode::Windows1252);
     if (!name.empty() && name != "utf-8" && name != "utf8" && name != "us-ascii" && name != "ascii")
-        throw Error("The file " + path + " names the encoding '" + encoding +
+        throw Error("The file " + path + " names the encoding '" + EchoedText(encoding) +
                     "', which cannot be read (UTF-8, ISO-8859-1 and Windows-1252 can).");
     if (const size_t bad = FirstInvalidUtf8(content); bad != std::string::npos)
         NotValid(path, "a byte that is not UTF-8", content, static_cast<ptrdiff_t>(bad));
@@ -97,7 +97,7 @@ void RequireStrictForm(const std::string& path, const pugi::xml_document& docume
             names.clear();
             for (const auto& attribute : node.attributes())
                 if (!names.insert(attribute.name()).second)
-                    NotValid(path, std::string("the attribute '") + attribute.name() + "' appears twice", content,
+                    NotValid(path, "the attribute '" + EchoedText(attribute.name()) + "' appears twice", content,
                              TagStart(node));
         }
         if (node.first_child()) {
@@ -109,15 +109,35 @@ void RequireStrictForm(const std::string& path, const pugi::xml_document& docume
     }
 }
 
-// Loads the file; nothing when it does not exist. Throws Error when it cannot be read or parsed.
+// A document path derived without a project directory is empty; nothing is written then.
+void RequireProjectPath(const std::string& path) {
+    if (path.empty()) throw Error("Project not valid");
+}
+
+// The file's bytes, refused before reading when larger than a project document may be (and
+// while reading, should it grow), and refused when holding a NUL byte: the parser would end the
+// document there and hide what follows.
+std::string ReadDocumentBytes(const std::string& path, const struct stat& info) {
+    if (S_ISREG(info.st_mode) && info.st_size > kMaxProjectDocumentBytes)
+        throw Error("The file " + path + " is too large for a project document (" + std::to_string(info.st_size) +
+                    " bytes, the limit is 16 MiB).");
+    std::string bytes = ReadWholeFile(path, kMaxProjectDocumentBytes);
+    if (const size_t nul = bytes.find('\0'); nul != std::string::npos)
+        NotValid(path, "a NUL byte at byte offset " + std::to_string(nul), bytes, static_cast<ptrdiff_t>(nul));
+    return bytes;
+}
+
+// Loads the file; nothing when it does not exist or the path is empty (no project). Throws Error
+// when it cannot be read or parsed.
 std::optional<pugi::xml_node> Load(const std::string& path, pugi::xml_document& document) {
+    if (path.empty()) return std::nullopt;
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         const int error = errno;
         if (error == ENOENT) return std::nullopt;
         throw Error("The file " + path + " cannot be read: " + SystemReason(error));
     }
-    const std::string content = AsUtf8(path, ReadWholeFile(path, kMaxDocumentBytes));
+    const std::string content = AsUtf8(path, ReadDocumentBytes(path, info));
     // Parsed as a fragment so that a second root or text beside the root is seen, then refused.
     const auto result = document.load_buffer(content.data(), content.size(), pugi::parse_default | pugi::parse_fragment,
                                              pugi::encoding_utf8);
@@ -209,7 +229,7 @@ const std::string* XmlRow::Find(const std::string& name) const {
 
 std::string XmlRow::Required(const std::string& name) const {
     if (const auto* value = Find(name)) return *value;
-    throw Error("The attribute '" + name + "' is missing in " + where_ + ".");
+    throw Error("The attribute '" + EchoedText(name) + "' is missing in " + where_ + ".");
 }
 
 std::string XmlRow::Guarded(const std::string& name, const std::string& fallback) const {
@@ -227,7 +247,7 @@ std::optional<std::string> ValueRecord::Find(const std::string& name) const {
 
 std::string ValueRecord::Required(const std::string& name) const {
     if (auto value = Find(name)) return *value;
-    throw Error("The element '" + name + "' is missing in " + path_ + ".");
+    throw Error("The element '" + EchoedText(name) + "' is missing in " + path_ + ".");
 }
 
 std::string ValueRecord::Guarded(const std::string& name, const std::string& fallback) const {
@@ -281,10 +301,12 @@ std::string RowListText(const std::string& rootName, const std::vector<NamedText
 }
 
 void WriteRowList(const std::string& path, const std::string& rootName, const std::vector<NamedTexts>& rows) {
+    RequireProjectPath(path);
     WriteFileReplacing(path, RowListText(rootName, rows));
 }
 
 void WriteValueRecord(const std::string& path, const std::string& rootName, const NamedTexts& elements) {
+    RequireProjectPath(path);
     pugi::xml_document document;
     auto root = document.append_child(rootName.c_str());
     for (const auto& [name, value] : elements) SetText(root.append_child(name.c_str()), value);
@@ -293,6 +315,7 @@ void WriteValueRecord(const std::string& path, const std::string& rootName, cons
 
 void WriteValueList(const std::string& path, const std::string& rootName, const std::string& elementName,
                     const std::vector<std::string>& values) {
+    RequireProjectPath(path);
     pugi::xml_document document;
     auto root = document.append_child(rootName.c_str());
     for (const auto& value : values) SetText(root.append_child(elementName.c_str()), value);

@@ -13,13 +13,18 @@ namespace kestrova {
 //   value list    <Root><Item>text</Item>...</Root>          one element per value
 // Readers take the one top-level element as the root, whatever its name. A missing file
 // reads as "no document" (std::nullopt); a file that does not parse throws Error with the
-// parser's reason and position, and so does a second root element, text beside the root or an
-// attribute given twice. The encoding a declaration names (UTF-8, ISO-8859-1, Windows-1252) is
-// honoured; texts are UTF-8 in memory and in every written file.
+// parser's reason and position, and so does a second root element, text beside the root, an
+// attribute given twice, a NUL byte anywhere and a file larger than kMaxProjectDocumentBytes.
+// The encoding a declaration names (UTF-8, ISO-8859-1, Windows-1252) is honoured; texts are
+// UTF-8 in memory and in every written file. An empty path (a document of no project, see
+// ProjectContext) reads as no document, and writers refuse it with "Project not valid".
 
 using NamedTexts = std::vector<std::pair<std::string, std::string>>;
 
-// Largest document the readers accept; anything larger is refused, not loaded.
+// Largest project document the readers accept; a larger file is refused before it is read
+// (the gateway's whole image is about 100 kB, so no valid project comes near it).
+inline constexpr long long kMaxProjectDocumentBytes = 16LL * 1024 * 1024;
+// Largest XML file the XML text reader accepts (any XML file, not only project documents).
 inline constexpr long long kMaxDocumentBytes = 64LL * 1024 * 1024;
 
 // One row of a row list: its attributes in document order.

@@ -130,8 +130,9 @@ std::string ModuleText(const GsdModuleDeclaration& module) {
     return "configuration (" + bytes + ")";
 }
 
-std::string Optional(const std::optional<int32_t>& value) {
-    return value ? std::to_string(*value) : std::string("missing");
+std::string LengthText(const GsdLength& length) {
+    if (!length.present) return "missing";
+    return length.value ? std::to_string(*length.value) : std::string("not a valid number");
 }
 
 }  // namespace
@@ -175,8 +176,8 @@ GsdDeclaration ReadGsdDeclaration(const std::string& text) {
         const std::string keyword = Lower(TrimBlanks(line.substr(0, equals)));
         const std::string value = TrimBlanks(line.substr(equals + 1));
         // The first of each length line counts, as a master reads the file.
-        const auto length = [&value](std::optional<int32_t>& field) {
-            if (!field) field = TryIntegerText(value);
+        const auto length = [&value](GsdLength& field) {
+            if (!field.present) field = GsdLength{true, TryIntegerText(value)};
         };
         if (keyword == "max_module")
             length(declaration.maxModule);
@@ -194,7 +195,7 @@ GsdDeclaration ReadGsdDeclaration(const std::string& text) {
 
 std::vector<std::string> CompareGsdDeclarations(const GsdDeclaration& file, const GsdDeclaration& project) {
     std::vector<std::string> out;
-    const std::pair<const char*, std::optional<int32_t> GsdDeclaration::*> lengths[] = {
+    const std::pair<const char*, GsdLength GsdDeclaration::*> lengths[] = {
         {"Max_Module", &GsdDeclaration::maxModule},
         {"Max_Input_Len", &GsdDeclaration::maxInputLen},
         {"Max_Output_Len", &GsdDeclaration::maxOutputLen},
@@ -202,7 +203,7 @@ std::vector<std::string> CompareGsdDeclarations(const GsdDeclaration& file, cons
     };
     for (const auto& [keyword, field] : lengths)
         if (file.*field != project.*field)
-            out.push_back(Differs(keyword, Optional(file.*field), Optional(project.*field), kGsdSides));
+            out.push_back(Differs(keyword, LengthText(file.*field), LengthText(project.*field), kGsdSides));
     if (file.modules.size() != project.modules.size())
         out.push_back(Differs("modules", Number(file.modules.size()), Number(project.modules.size()), kGsdSides));
     for (size_t i = 0; i < file.modules.size() || i < project.modules.size(); ++i) {

@@ -25,8 +25,16 @@ struct GsdModuleDeclaration {
     std::string name;                    // the quoted name, "DI  (PORT1)    "
     std::vector<int32_t> configuration;  // the configuration bytes after the name
 };
+// A length line: absent, a number, or present with a text that is not a number.
+struct GsdLength {
+    bool present = false;
+    std::optional<int32_t> value;  // nothing when absent or not a number
+
+    bool operator==(const GsdLength& other) const { return present == other.present && value == other.value; }
+    bool operator!=(const GsdLength& other) const { return !(*this == other); }
+};
 struct GsdDeclaration {
-    std::optional<int32_t> maxModule, maxInputLen, maxOutputLen, maxDataLen;
+    GsdLength maxModule, maxInputLen, maxOutputLen, maxDataLen;
     std::vector<GsdModuleDeclaration> modules;  // in file order
 };
 

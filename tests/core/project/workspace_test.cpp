@@ -44,9 +44,13 @@ TEST_F(Workspace, DocumentPathsFollowTheProjectDirectory) {
               (std::vector<std::string>{"/p/pargen.xml", "/p/Receive_Frame.xml", "/p/Receive_Info.xml",
                                         "/p/emcydef.xml", "/p/emcyword.xml", "/p/TimerDef.xml", "/p/sdopdo.xml",
                                         "/p/Send_Frame.xml", "/p/Send_Info.xml"}));
+    EXPECT_EQ(context.ProjectFilePath("bin/bank.bin"), "/p/bin/bank.bin");
+    // without a project directory no path is built on the file system's root
     context.projectDirectory.clear();
     context.DeriveDocumentPaths();
-    EXPECT_EQ(context.documents.timerDef, "/TimerDef.xml");
+    EXPECT_EQ((std::vector<std::string>{d.pargen, d.receiveFrame, d.receiveInfo, d.emcyDef, d.emcyWord, d.timerDef,
+                                        d.sdoPdo, d.sendFrame, d.sendInfo, context.ProjectFilePath("sdo.xml")}),
+              std::vector<std::string>(10));
 }
 
 TEST_F(Workspace, ReopensRememberedProjectAddingTheLeadingSeparator) {
@@ -110,7 +114,7 @@ TEST_F(Workspace, CancelledOpenOfAVanishedProjectLeavesNoProject) {
     EXPECT_EQ(dialogs.folderRequests[0].preselected, "");
     EXPECT_EQ(context.projectDirectory, "");
     EXPECT_EQ(context.projectName, "");
-    EXPECT_EQ(context.documents.pargen, "/pargen.xml");
+    EXPECT_EQ(context.documents.pargen, "");
 }
 
 TEST_F(Workspace, NewProjectCreatesFolderAndBinAndBecomesCurrent) {

@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kestrova {
 namespace {
 
+using namespace std::string_literals;
 using testing::ErrorText;
 using testing::ReadText;
 using testing::TempDir;
@@ -86,6 +88,11 @@ TEST(RowListDocument, SecondRootTextBesideTheRootRepeatedAttributesAndStrayBytes
         {"<A><row X=\"1\"/></A>\n\n  tail", "text after the root element (line 3, column 3)"},
         {"<A>\n<row X=\"1\" Y=\"2\" X=\"3\"/></A>", "the attribute 'X' appears twice (line 2, column 1)"},
         {"<A>\n<row T=\"\xB0\"/></A>", "a byte that is not UTF-8 (line 2, column 9)"},
+        // a NUL byte would end the document for the parser and hide the rows after it
+        {"<A><row X=\"1\"/></A>\0<row X=\"2\"/>"s, "a NUL byte at byte offset 19 (line 1, column 20)"},
+        {"<A>\n<row X=\"1\0\"/><row X=\"2\"/></A>"s, "a NUL byte at byte offset 13 (line 2, column 10)"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><A>\xB0\0</A>"s,
+         "a NUL byte at byte offset 47 (line 1, column 48)"},
     };
     for (const auto& [content, reason] : cases) {
         WriteText(path, content);
@@ -117,9 +124,27 @@ TEST(RowListDocument, PipesAndOversizeFilesAreRefusedNotRead) {
     const auto pipe = dir / "Receive_Frame.xml";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_THROW(ReadRowList(pipe), Error);  // reported at once, no writer is waited for
-    const auto large = dir / "large.xml";
-    WriteText(large, "<Root>" + std::string(kMaxDocumentBytes, ' ') + "</Root>");
-    EXPECT_THROW(ReadRowList(large), Error);
+    // refused by its size before a byte is read (the file is sparse)
+    const auto large = dir / "Send_Frame.xml";
+    WriteText(large, "<Root/>");
+    ASSERT_EQ(::truncate(large.c_str(), 17 * 1024 * 1024), 0);
+    const std::string refusal =
+        "The file " + large + " is too large for a project document (17825792 bytes, the limit is 16 MiB).";
+    EXPECT_EQ(ErrorText([&] { ReadRowList(large); }), refusal);
+    EXPECT_EQ(ErrorText([&] { ReadValueRecord(large); }), refusal);
+    EXPECT_EQ(ErrorText([&] { ReadValueList(large); }), refusal);
+    // one byte less than the limit is read
+    WriteText(large, "<Root>" + std::string(kMaxProjectDocumentBytes - 14, ' ') + "</Root>");
+    EXPECT_EQ(ReadRowList(large)->rows.size(), 0u);
+}
+
+TEST(RowListDocument, DocumentOfNoProjectIsNeitherReadNorWritten) {
+    EXPECT_FALSE(ReadRowList(""));
+    EXPECT_FALSE(ReadValueRecord(""));
+    EXPECT_FALSE(ReadValueList(""));
+    EXPECT_EQ(ErrorText([] { WriteRowList("", "R", {}); }), "Project not valid");
+    EXPECT_EQ(ErrorText([] { WriteValueRecord("", "R", {}); }), "Project not valid");
+    EXPECT_EQ(ErrorText([] { WriteValueList("", "R", "T", {}); }), "Project not valid");
 }
 
 TEST(ValueRecordDocument, TextIsTheWholeTextContent) {

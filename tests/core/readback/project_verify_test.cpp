@@ -78,11 +78,22 @@ TEST(VerifyGsd, ReaderTakesKeywordsAsAMasterDoes) {
         "max_module = 0x2 ; two\r\n"
         "Max_Module=7\r\n"                                           // the first one counts
         "Module = \"DI; (PORT1)\" 0x42,\\\r\n 0x23,0x00,0x01\r\n");  // ";" in the name, continued
-    EXPECT_EQ(read.maxModule, 2);
+    EXPECT_EQ(read.maxModule, (GsdLength{true, 2}));
     ASSERT_EQ(read.modules.size(), 1u);
     EXPECT_EQ(read.modules[0].configuration, (std::vector<int32_t>{0x42, 0x23, 0x00, 0x01}));
     EXPECT_EQ(CompareGsdDeclarations(GsdDeclaration{}, read)[0],
               "Max_Module: missing in the GSD file, 2 in the project");
+}
+
+TEST(VerifyGsd, LengthLineThatIsNoNumberIsSaidSoNotMissing) {
+    const GsdDeclaration project = ReadGsdDeclaration("Max_Module = 3\r\nMax_Input_Len = 36\r\n");
+    const GsdDeclaration file = ReadGsdDeclaration(
+        "Max_Module = 99999999999999999999\r\n"
+        "Max_Module = 3\r\n"  // the first one counts, as before
+        "Max_Input_Len = 36 bytes\r\n");
+    EXPECT_EQ(CompareGsdDeclarations(file, project),
+              (std::vector<std::string>{"Max_Module: not a valid number in the GSD file, 3 in the project",
+                                        "Max_Input_Len: not a valid number in the GSD file, 36 in the project"}));
 }
 
 }  // namespace
