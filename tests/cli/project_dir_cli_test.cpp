@@ -60,6 +60,8 @@ protected:
             {"canopen", "pdo", project, "--save", "--export"},
             {"verify", project},
             {"lint", project},
+            {"report", project, dir / "out.html"},
+            {"replay", project, Data("replay/bus.log")},
         };
     }
 };
@@ -87,6 +89,7 @@ TEST_F(ProjectDirCli, EmptyProjectDirectoryIsNoProjectForEveryCommand) {
     EXPECT_EQ(PresentInRoot(), before);
     EXPECT_TRUE(std::filesystem::is_empty(dir / "cwd"));
     EXPECT_FALSE(std::filesystem::exists(dir / "out.gsd"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.html"));
 }
 
 TEST_F(ProjectDirCli, FileGivenAsProjectDirectoryIsNotAFolder) {

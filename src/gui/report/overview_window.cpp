@@ -13,6 +13,7 @@
 #include "core/report/html_report.h"
 #include "core/report/report_document.h"
 #include "core/report/report_format.h"
+#include "gui/replay/replay_trace_window.h"
 #include "gui/report/byte_map_widget.h"
 #include "report_pdf/pdf_report.h"
 
@@ -64,6 +65,7 @@ TFOverview::TFOverview(ProjectContext& context, Dialogs& dialogs, QWidget* paren
       warningHeading_(new QLabel(this)),
       warnings_(new QListWidget(this)),
       status_(new QLabel(this)),
+      replayButton_(new QPushButton("Replay Trace...", this)),
       saveButton_(new QPushButton("Save Report...", this)),
       closeButton_(new QPushButton("Close", this)) {
     setObjectName("TFOverview");
@@ -81,6 +83,8 @@ TFOverview::TFOverview(ProjectContext& context, Dialogs& dialogs, QWidget* paren
     warnings_->setObjectName("warningList");
     warnings_->setToolTip("Double-click a warning to open the editor of its row");
     status_->setObjectName("statusLabel");
+    replayButton_->setObjectName("replayTraceButton");
+    replayButton_->setAutoDefault(false);
     saveButton_->setObjectName("saveReportButton");
     closeButton_->setObjectName("closeButton");
     saveButton_->setAutoDefault(false);
@@ -94,6 +98,7 @@ TFOverview::TFOverview(ProjectContext& context, Dialogs& dialogs, QWidget* paren
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(status_, 1);
+    buttons->addWidget(replayButton_);
     buttons->addWidget(saveButton_);
     buttons->addWidget(closeButton_);
     auto* layout = new QVBoxLayout(this);
@@ -108,6 +113,7 @@ TFOverview::TFOverview(ProjectContext& context, Dialogs& dialogs, QWidget* paren
 
     connect(warnings_, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { OpenWarning(warnings_->row(item)); });
+    connect(replayButton_, &QPushButton::clicked, this, &TFOverview::ReplayTraceClick);
     connect(saveButton_, &QPushButton::clicked, this, &TFOverview::SaveReportClick);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
 }
@@ -199,6 +205,14 @@ void TFOverview::SaveReportClick() {
             WritePdfReport(*summary_, *path);
     });
     status_->setText(written ? Text("Report written to " + *path) : QString());
+}
+
+void TFOverview::ReplayTraceClick() {
+    const std::vector<uint8_t> bytes = RunReplayTrace(context_, dialogs_, this);
+    if (bytes.empty()) return;
+    byteMap_->ShowInputBytes(bytes);
+    tabs_->setCurrentIndex(0);
+    status_->setText("Input data at the end of the replayed trace shown in the byte map");
 }
 
 }  // namespace kestrova

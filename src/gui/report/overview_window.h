@@ -43,6 +43,9 @@ public:
     void OpenWarning(int index);
     // "Save Report...": the save dialog, then the report in the format its name ends in.
     void SaveReportClick();
+    // "Replay Trace...": a recorded bus through the receive list (its own window), then the input
+    // data's final bytes shown in the byte map's cells.
+    void ReplayTraceClick();
 
     const std::optional<ProjectSummary>& Summary() const { return summary_; }
     ByteMapWidget* ByteMap() const { return byteMap_; }
@@ -63,6 +66,7 @@ private:
     QLabel* warningHeading_;
     QListWidget* warnings_;
     QLabel* status_;
+    QPushButton* replayButton_;
     QPushButton* saveButton_;
     QPushButton* closeButton_;
 };

@@ -240,6 +240,28 @@ private slots:
         QCOMPARE(program.dialogs.messages.size(), size_t{1});
     }
 
+    void ReplayTraceShowsTheFinalInputBytesInTheMap() {
+        Program program;
+        auto* overview = program.windows.overview;
+        QVERIFY(overview->Reload());
+        // the sample project's first receive row (0xFEF1 from address 0, offset 0) is on this bus
+        program.dialogs.openAnswers = {std::string(KESTROVA_TEST_DATA) + "/replay/bus.log", std::nullopt};
+        QString shownTitle;
+        WhenModalShown([&](QWidget* shown) {
+            shownTitle = shown->windowTitle();
+            shown->findChild<QPushButton*>("closeButton")->click();
+        });
+        auto* replay = overview->findChild<QPushButton*>("replayTraceButton");
+        QCOMPARE(replay->text(), QString("Replay Trace..."));
+        replay->click();
+        QCOMPARE(shownTitle, QString("Replay Trace"));
+        ByteMapWidget* map = overview->ByteMap();
+        QVERIFY(map->DescriptionAt(map->CellRect(true, 1).center()).startsWith("Input byte 1 = 0x19"));
+        replay->click();  // cancelled: the bytes stay
+        QVERIFY(map->DescriptionAt(map->CellRect(true, 1).center()).startsWith("Input byte 1 = 0x19"));
+        QVERIFY(program.dialogs.messages.empty());
+    }
+
     // The picture of the README (docs/overview.png):
     //   KESTROVA_OVERVIEW_SCREENSHOT=docs/overview.png QT_QPA_PLATFORM=offscreen build/tests/gui_overview_window_test
     void ScreenshotForTheReadme() {
