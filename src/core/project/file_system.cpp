@@ -58,52 +58,6 @@ int CreateDirectories(const std::string& path) {
     return 0;
 }
 
-void WriteFileReplacing(const std::string& path, const std::string& content) {
-    // An empty path names no file (a project file's path without a project): nothing is made
-    // beside the working directory.
-    if (path.empty()) throw Error("Cannot create file " + path + ": " + SystemReason(ENOENT));
-    // A file that is replaced keeps its permission bits; one without any write bit is not
-    // replaced (also not by root, who could).
-    struct stat existing {};
-    const bool replacing = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
-    if (replacing && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw Error(path + " is write-protected");
-    const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
-    ::unlink(temporary.c_str());  // a stale one of an earlier run; a new file is created below, never followed
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        const int error = errno;
-        throw Error("Cannot create file " + path + ": " + SystemReason(error));
-    }
-    if (replacing && ::fchmod(fd, existing.st_mode & 07777) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        throw Error("Cannot create file " + path + ": " + SystemReason(error));
-    }
-    size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            throw Error("Cannot write file " + path + ": " + SystemReason(error));
-        }
-        written += static_cast<size_t>(n);
-    }
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        throw Error("Cannot write file " + path + ": " + SystemReason(error));
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        throw Error("Cannot replace file " + path + ": " + SystemReason(error));
-    }
-}
-
 std::string ReadWholeFile(const std::string& path, long long maxBytes) {
     // Non-blocking, so that opening a pipe cannot hang; only regular files are read.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -172,14 +126,17 @@ void WriteNewFile(const std::string& file, const std::string& content, mode_t mo
 }  // namespace
 
 PreparedReplacement::PreparedReplacement(std::string path, const std::string& content) : path_(std::move(path)) {
+    // An empty path names no file (a project file's path without a project): nothing is made
+    // beside the working directory.
+    if (path_.empty()) throw Error("Cannot create file : " + SystemReason(ENOENT));
+    // A file that is replaced keeps its permission bits; one without any write bit is not
+    // replaced (also not by root, who could).
     struct stat info {};
     mode_t mode = 0;
-    if (::lstat(path_.c_str(), &info) == 0) {
-        existed_ = true;
-        if (S_ISREG(info.st_mode)) {
-            if ((info.st_mode & 0222) == 0) throw Error(path_ + " is write-protected");
-            mode = info.st_mode & 07777;
-        }
+    existed_ = ::lstat(path_.c_str(), &info) == 0;
+    if (::stat(path_.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        if ((info.st_mode & 0222) == 0) throw Error(path_ + " is write-protected");
+        mode = info.st_mode & 07777;
     }
     const std::string temporary = path_ + ".tmp-" + std::to_string(::getpid());
     ::unlink(temporary.c_str());  // a stale one of an earlier run; a new file is created, never followed
@@ -275,6 +232,10 @@ void ReplaceFilesTogether(const std::vector<std::pair<std::string, std::string>>
             throw Error(text);
         }
     }
+}
+
+void WriteFileReplacing(const std::string& path, const std::string& content) {
+    PreparedReplacement(path, content).Commit(false);
 }
 
 }  // namespace kestrova
