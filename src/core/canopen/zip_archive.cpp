@@ -56,6 +56,14 @@ bool ZipArchive::Has(const std::string& name) const { return zip_name_locate(sta
 std::optional<std::string> ZipArchive::Read(const std::string& name) {
     const zip_int64_t index = zip_name_locate(state_->archive, name.c_str(), 0);
     if (index < 0) return std::nullopt;
+    // A part claiming to be too large is refused at once; one that claims less is still counted
+    // as it unpacks.
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(state_->archive, static_cast<zip_uint64_t>(index), 0, &stat) == 0 &&
+        (stat.valid & ZIP_STAT_SIZE) && stat.size > state_->partLimit)
+        throw Error("the part " + name + " unpacks to more than " + MiB(state_->partLimit) +
+                    " (a workbook never holds so much)");
     zip_file_t* file = zip_fopen_index(state_->archive, static_cast<zip_uint64_t>(index), 0);
     if (!file)
         throw Error("the part " + name + " cannot be unpacked (" +

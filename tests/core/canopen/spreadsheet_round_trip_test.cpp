@@ -60,7 +60,7 @@ TEST(SpreadsheetRoundTrip, EveryKindOfWorkbookGivesTheSameTablesAndLists) {
     for (const Window& window : Windows()) {
         testing::RecordingDialogs dialogs;
         const std::string expected = window.importThenExport(dialogs, Workbook("canopen.xls"));
-        for (const std::string& workbook : {"canopen.xlsx", "canopen.lo.xlsx", "canopen.ods", "canopen.lo.ods"})
+        for (const char* workbook : {"canopen.xlsx", "canopen.lo.xlsx", "canopen.ods", "canopen.lo.ods"})
             EXPECT_EQ(window.importThenExport(dialogs, Workbook(workbook)), expected)
                 << window.sheet << " " << workbook;
         EXPECT_EQ(window.importThenExport(dialogs, Workbook("canopen." + window.sheet + ".csv")), expected)
@@ -76,7 +76,7 @@ TEST(SpreadsheetRoundTrip, TheExportOfEachWindowImportsBackAsItWas) {
         context.projectDirectory = project.path();
         testing::RecordingDialogs dialogs;
         const std::string exported = window.importThenExport(dialogs, Workbook("canopen.xls"));
-        ASSERT_GT(exported.size(), 40u) << window.sheet;
+        ASSERT_GT(exported.size(), 20u) << window.sheet;
         testing::WriteText(CsvExportPath(context, window.sheet), exported);
         EXPECT_EQ(window.importThenExport(dialogs, CsvExportPath(context, window.sheet)), exported) << window.sheet;
         EXPECT_TRUE(dialogs.messages.empty()) << window.sheet << ": " << dialogs.messages.at(0).text;

@@ -14,6 +14,8 @@ no_sdo.xls       one sheet "emcydef" only
 bad_record.*     sheet "sdo" whose second record has the text "x" as its first field
 sdo_1500.*       sheet "sdo" with 1500 records (side A and side B alternating), for the benchmark;
                  sdo_1500.csv is its CSV source
+bomb.ods         a zip bomb: mimetype and a content.xml of 65 MiB of blanks deflated to about
+                 65 KiB (python3 zipfile); written alone by "make_workbooks.py bomb"
 cells.*          sheet "cells": numbers stored as numbers and texts holding digits, blanks, tabs,
                  line feeds, commas and quotation marks (source: CELLS below; cells.csv its CSV)
 A CSV cell that reads as an integer becomes a number cell, an empty cell stays blank, every
@@ -23,6 +25,8 @@ import csv
 import os
 import shutil
 import subprocess
+import sys
+import zipfile
 
 import odf.opendocument
 import odf.table
@@ -133,6 +137,16 @@ def convert_with_libreoffice(xls, base):
         shutil.move(os.path.join("lo", base + "." + kind), base + ".lo." + kind)
     os.rmdir("lo")
 
+
+def write_bomb(path):
+    with zipfile.ZipFile(path, "w") as book:
+        book.writestr("mimetype", "application/vnd.oasis.opendocument.spreadsheet", zipfile.ZIP_STORED)
+        book.writestr("content.xml", b" " * (65 << 20), zipfile.ZIP_DEFLATED, compresslevel=9)
+
+
+write_bomb("bomb.ods")
+if sys.argv[1:] == ["bomb"]:
+    sys.exit(0)
 
 canopen = [(name, rows_of("canopen.%s.csv" % source))
            for name, source in (("SDO", "sdo"), ("emcydef", "emcydef"), ("EmcyWord", "emcyword"), ("sdopdo", "sdopdo"))]
