@@ -58,6 +58,7 @@ int Spawn(const std::string& readerPath, const std::string& workbookPath, const 
     posix_spawnattr_init(&attributes);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);  // no other file of the tool
     // The reader starts with no signal blocked and every signal at its default action, whatever
     // the starting thread had set.
     sigset_t none;
