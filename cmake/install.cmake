@@ -4,6 +4,8 @@
 set(KESTROVA_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrova)
 
 install(TARGETS kestrova-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The .xls reader of the spreadsheet import, started by the programs: <prefix>/libexec/kestrova.
+install(TARGETS kestrova-xls-reader RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/kestrova)
 if(KESTROVA_BUILD_GUI)
   install(TARGETS kestrova RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${PROJECT_SOURCE_DIR}/data/kestrova.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

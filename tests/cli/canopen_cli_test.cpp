@@ -40,6 +40,18 @@ TEST_F(CanopenCli, SdoImportsAndExportsThroughTheWindowsCoreFunctions) {
     EXPECT_NE(csv.find("\r\n17,0x2100,0,7,0x6040,0,2,\"control, word\",\r\n"), std::string::npos);
 }
 
+TEST_F(CanopenCli, ImportTakesEveryKindOfWorkbookAndTheExportBack) {
+    Run({"sdo", dir.path(), "--import", Workbook("canopen.xls"), "--export"});
+    const std::string expected = ReadText(dir / "sdo.csv");
+    WriteText(dir / "exported.csv", expected);
+    for (const std::string& workbook : {Workbook("canopen.xlsx"), Workbook("canopen.lo.ods"), dir / "exported.csv"}) {
+        WriteText(dir / "sdo.csv", "");
+        Run({"sdo", dir.path(), "--import", workbook, "--export"});
+        EXPECT_EQ(status, 0) << err;
+        EXPECT_EQ(ReadText(dir / "sdo.csv"), expected) << workbook;
+    }
+}
+
 TEST_F(CanopenCli, SdoCountsEveryFilledRowAnEmptyIndexIncluded) {
     WriteText(dir / "sdo.xml",
               "<sdo><row conf=\"16\" IndexA=\"\" SubindexA=\"\" devIDB=\"\" IndexB=\"\" SubindexB=\"\" "

@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(project.dialogs.Texts(), (std::vector<std::string>{"Index Not Valid", "File XML not found"}));
         project.dialogs.openAnswers.push_back(std::string(KESTROVA_TEST_DATA) + "/canopen/canopen.xls");
         window.ImportClick();  // the sheet "EmcyWord": one word a side, a third with side 2 dropped
-        QCOMPARE(project.dialogs.openRequests.at(0).filter, std::string("File EXCEL (*.xls)|*.xls"));
+        QCOMPARE(project.dialogs.openRequests.at(0).filter, std::string("Spreadsheets (*.xls *.xlsx *.ods *.csv)|*.xls;*.xlsx;*.ods;*.csv|All files (*)|*"));
         QCOMPARE(Find<QTreeWidget>(window, "tree", "B")->topLevelItemCount(), 1);
         QCOMPARE(tree->topLevelItem(0)->text(0), QString("W0"));
         window.ExportClick();

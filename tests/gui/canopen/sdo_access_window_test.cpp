@@ -53,7 +53,7 @@ private slots:
         TypeInCell(window.Grid(CanSide::B), 5, kSdoIndexA, "old");
         editor.dialogs.openAnswers = {Workbook("canopen.xls"), std::nullopt, Workbook("no_sdo.xls")};
         window.ImportClick();
-        QCOMPARE(editor.dialogs.openRequests.at(0).filter, std::string("File EXCEL (*.xls)|*.xls"));
+        QCOMPARE(editor.dialogs.openRequests.at(0).filter, std::string("Spreadsheets (*.xls *.xlsx *.ods *.csv)|*.xls;*.xlsx;*.ods;*.csv|All files (*)|*"));
         QCOMPARE(editor.dialogs.openRequests.at(0).initialDirectory, editor.dir.path());
         QCOMPARE(CellAt(window.Grid(CanSide::B), 0, kSdoMnemonic), QString("control, word"));
         QCOMPARE(CellAt(window.Grid(CanSide::B), 5, kSdoIndexA), QString());
