@@ -9,9 +9,9 @@
 #include "core/canopen/emcy_translation.h"
 #include "core/canopen/emcy_word.h"
 #include "core/canopen/sdo_access.h"
+#include "core/canopen/spreadsheet_import.h"
 #include "core/canopen/stored_pdo.h"
 #include "core/project/loaded_document.h"
-#include "core/project/file_system.h"
 #include "core/project/project_context.h"
 #include "core/project/project_lock.h"
 
@@ -167,9 +167,9 @@ int RunCanopen(const std::vector<std::string>& arguments) {
     const CanopenRequest request{OptionValue(arguments, "--import"), HasFlag(arguments, "--save"),
                                  HasFlag(arguments, "--export")};
     // A folder, a pipe or a device is no workbook: refused by what it is before anything is read.
-    if (request.workbook && IsNonRegularFile(*request.workbook)) {
-        dialogs.ShowMessage(MessageKind::Plain, "Import of sheet \"" + std::string(kind->sheet) + "\" from " +
-                                                    *request.workbook + " stopped: the file is not a regular file");
+    if (const auto refusal =
+            request.workbook ? NonRegularWorkbookRefusal(*request.workbook, kind->sheet) : std::nullopt) {
+        dialogs.ShowMessage(MessageKind::Plain, *refusal);
         return kRefused;
     }
     // A run that writes into the project holds its lock from the load to the last write.

@@ -142,8 +142,14 @@ void ReadSpreadsheetContent(const std::string& bytes, const std::string& workboo
     HandleRecords(*sheet, kind, sheetName, what, handleRecord);
 }
 
+std::optional<std::string> NonRegularWorkbookRefusal(const std::string& workbookPath, const std::string& sheetName) {
+    if (!IsNonRegularFile(workbookPath)) return std::nullopt;
+    return "Import of sheet \"" + sheetName + "\" from " + workbookPath + " stopped: the file is not a regular file";
+}
+
 void ReadSpreadsheetSheet(const std::string& workbookPath, const std::string& sheetName,
                           const SpreadsheetRecordHandler& handleRecord) {
+    if (const auto refusal = NonRegularWorkbookRefusal(workbookPath, sheetName)) throw Error(*refusal);
     const std::string what = "Import of sheet \"" + sheetName + "\" from " + workbookPath + " stopped";
     if (!FileExists(workbookPath)) throw Error(what + ": the file does not exist");
     std::string bytes;

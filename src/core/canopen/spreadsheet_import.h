@@ -53,6 +53,10 @@ using SpreadsheetRecordHandler = std::function<void(const SpreadsheetRecord&)>;
 // Throws Error naming the file and the sheet, and the record number (1 = the first record) with
 // its sheet row or line when a record fails, also when `handleRecord` throws Error; the records
 // handled before the failure stay handled.
+// A folder, a pipe or a device given as the workbook is refused by what it is, before anything
+// is read: the refusal's text; nothing for a regular file or a missing one.
+std::optional<std::string> NonRegularWorkbookRefusal(const std::string& workbookPath, const std::string& sheetName);
+
 void ReadSpreadsheetSheet(const std::string& workbookPath, const std::string& sheetName,
                           const SpreadsheetRecordHandler& handleRecord);
 
