@@ -101,7 +101,7 @@ TEST(SpreadsheetImport, FailuresNameTheFileTheSheetAndTheRecord) {
     const std::string stopped = "Import of sheet \"sdo\" from ";
     std::vector<std::pair<std::string, std::string>> cases{
         {dir / "absent.xls", " stopped: the file does not exist"},
-        {dir.path(), " stopped: the file does not exist"},
+        {dir.path(), " stopped: the file is not a regular file"},
         {dir / "binary.xls", " stopped: the file is neither a workbook (.xls, .xlsx, .ods) nor a CSV text"},
         {dir / "neither.xlsx", " stopped: the file is a zip archive but neither an .xlsx nor an .ods workbook"},
         {dir / "not_xml.ods",

@@ -128,10 +128,10 @@ TEST(ProjectSummary, AProjectWhoseImageCannotBeBuiltIsSummarisedWithTheReason) {
 
 TEST(ProjectSummary, WarningsAreThoseOfLint) {
     OutputProject project("worked_example");
-    // a PDU1 PGN with a destination in its low byte, and a send frame on an undefined timer
+    // a frame received from the null address, and a send frame on an undefined timer
     WriteText(
         project.context().documents.receiveFrame,
-        "<Receive_Frames><row DataPage=\"0\" PGN=\"0xEA05\" SA=\"0\" TP=\"N\" Mnemonic=\"Request\"/></Receive_Frames>");
+        "<Receive_Frames><row DataPage=\"0\" PGN=\"0xFEF1\" SA=\"254\" TP=\"N\" Mnemonic=\"Speed\"/></Receive_Frames>");
     WriteText(project.context().documents.sendFrame,
               "<Receive_Frames><row Priority=\"6\" DataPage=\"0\" PGN=\"0xFF00\" SA=\"128\" TT=\"3\" "
               "Mnemonic=\"Command\"/></Receive_Frames>");
