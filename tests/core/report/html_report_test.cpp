@@ -25,23 +25,12 @@ struct ParsedReport {
         for (const auto& node : document.select_nodes("//body//text()")) text += std::string(node.node().value()) + " ";
         return text;
     }
-    // The table right after the heading that begins with `heading`, row by row.
-    std::vector<std::vector<std::string>> TableAfter(const std::string& heading) const {
-        for (const auto& h2 : document.select_nodes("//h2")) {
-            if (std::string(h2.node().text().get()).rfind(heading, 0) != 0) continue;
-            for (pugi::xml_node next = h2.node().next_sibling(); next && std::string(next.name()) != "h2";
-                 next = next.next_sibling()) {
-                if (std::string(next.name()) != "table") continue;
-                std::vector<std::vector<std::string>> rows;
-                for (const auto& tr : next.select_nodes("tbody/tr")) {
-                    std::vector<std::string> row;
-                    for (pugi::xml_node td : tr.node().children("td")) row.push_back(td.text().get());
-                    rows.push_back(row);
-                }
-                return rows;
-            }
-        }
-        return {};
+    // The cell texts of the first table after the heading that begins with `heading`.
+    std::vector<std::string> CellsAfter(const std::string& heading) const {
+        std::vector<std::string> cells;
+        const std::string path = "//h2[starts-with(., '" + heading + "')]/following-sibling::table[1]/tbody/tr/td";
+        for (const auto& td : document.select_nodes(path.c_str())) cells.push_back(td.node().text().get());
+        return cells;
     }
 };
 
@@ -51,6 +40,10 @@ std::string Report(const OutputProject& project) {
 
 TEST(HtmlReport, SelfContainedWellFormedAndReadableWithoutStyle) {
     OutputProject project("worked_example");
+    std::string send = ReadText(project.context().documents.sendFrame);  // a mnemonic that looks like markup
+    WriteText(
+        project.context().documents.sendFrame,
+        send.replace(send.find("Gateway command"), 15, "&lt;script&gt;alert('x')&lt;/script&gt; &amp; &quot;q&quot;"));
     const std::string html = Report(project);
     EXPECT_EQ(html.rfind("<!DOCTYPE html>\n<html lang=\"en\">", 0), 0u);
     ParsedReport report(html);
@@ -65,23 +58,9 @@ TEST(HtmlReport, SelfContainedWellFormedAndReadableWithoutStyle) {
     const std::string text = report.Text();
     for (const char* words :
          {"Project Overview: Demo", "made on 2026-01-02 03:04", "J1939 Baud rate", "5 (250K)", "Vehicle speed",
-          "Active diagnostic trouble codes", "Gateway command", "0xFEF1", "0xFECA", "0xFF00", "T2", "250 ms",
-          "packed modules of up to 64 bytes", "Module 1 (slot 1)", "No warnings."})
+          "Active diagnostic trouble codes", "<script>alert('x')</script> & \"q\"", "0xFEF1", "0xFECA", "0xFF00", "T2",
+          "250 ms", "packed modules of up to 64 bytes", "Module 1 (slot 1)", "No warnings."})
         EXPECT_NE(text.find(words), std::string::npos) << words;
-}
-
-TEST(HtmlReport, LegendsAreTheMapCsv) {
-    OutputProject project("worked_example");
-    project.WritePargen("1", "1");
-    ParsedReport report(Report(project));
-    const std::string csv = IoMapCsv(BuildIoMap(project.context()));
-    std::vector<std::vector<std::string>> fromCsv[2];
-    for (const auto& f : CsvRows(csv))
-        fromCsv[f[0] == "input" ? 0 : 1].push_back(
-            {"", f[7], f[11] == "send bits, one per send frame" ? "send bits" : f[11], f[8], f[9], f[10], f[1], f[2],
-             f[3] == f[4] ? f[3] : f[3] + "-" + f[4]});
-    EXPECT_EQ(report.TableAfter("PROFIBUS input data (29 bytes)"), fromCsv[0]);
-    EXPECT_EQ(report.TableAfter("PROFIBUS output data (9 bytes)"), fromCsv[1]);
 }
 
 TEST(HtmlReport, WarningsAndARefusal) {
@@ -93,24 +72,11 @@ TEST(HtmlReport, WarningsAndARefusal) {
     EXPECT_TRUE(report.document.select_nodes("//svg[@role='img']").empty());
     const std::string text = report.Text();
     EXPECT_NE(text.find("No byte map: Error!! Is not possible to create more of 61 modules"), std::string::npos);
-    for (const auto& warning : LintProject(project.context())) EXPECT_NE(text.find(warning.reason), std::string::npos);
-    EXPECT_EQ(report.TableAfter("Lint warnings (1)"),
-              (std::vector<std::vector<std::string>>{
-                  {"Send_Info.xml", "",
-                   "1 row for the 30 frames of Send_Frame.xml: the byte mapping no longer follows "
-                   "the frame list"}}));
-    EXPECT_EQ(report.TableAfter("Receive frames (30)").size(), 30u);
-}
-
-TEST(HtmlReport, HostileTextStaysText) {
-    OutputProject project;
-    project.WritePargen();
-    WriteText(project.context().documents.receiveFrame,
-              "<Receive_Frames><row DataPage=\"0\" PGN=\"0xFEF1\" SA=\"0\" TP=\"N\" Delete=\"N\" OnRequest=\"N\" "
-              "Mnemonic=\"&lt;script&gt;alert('x')&lt;/script&gt; &amp; &quot;q&quot;\"/></Receive_Frames>");
-    ParsedReport report(Report(project));
-    EXPECT_TRUE(report.document.select_nodes("//script").empty());
-    EXPECT_NE(report.Text().find("<script>alert('x')</script> & \"q\""), std::string::npos);
+    EXPECT_EQ(report.CellsAfter("Lint warnings (1)"),
+              (std::vector<std::string>{"Send_Info.xml", "",
+                                        "1 row for the 30 frames of Send_Frame.xml: the byte mapping no longer "
+                                        "follows the frame list"}));
+    EXPECT_NE(text.find("Receive 30"), std::string::npos);  // the lists stay
 }
 
 TEST(HtmlReport, HtmlText) {
@@ -126,21 +92,12 @@ TEST(HtmlReport, HtmlText) {
 
 TEST(HtmlReport, FormatByName) {
     const std::pair<const char*, std::optional<ReportFormat>> cases[] = {
-        {"report.html", ReportFormat::Html}, {"REPORT.HTM", ReportFormat::Html}, {"a/b.pdf", ReportFormat::Pdf},
-        {"b.PDF", ReportFormat::Pdf},        {"report.txt", std::nullopt},       {"pdf", std::nullopt},
-        {"report.html.bak", std::nullopt},   {"dir/.pdf", std::nullopt},         {"", std::nullopt},
+        {"REPORT.HTM", ReportFormat::Html}, {"a/b.PDF", ReportFormat::Pdf},
+        {"report.html.bak", std::nullopt},  {"pdf", std::nullopt},
+        {"dir/.pdf", std::nullopt},
     };
     for (const auto& [path, format] : cases) EXPECT_EQ(ReportFormatOf(path), format) << path;
     EXPECT_EQ(ReportNameRefusal("x.txt"), "A report is written as a .pdf or an .html file: \"x.txt\" is neither.");
-}
-
-TEST(HtmlReport, WrittenWhole) {
-    OutputProject project("worked_example");
-    const std::string path = project.directory() + "/report.html";
-    WriteHtmlReport(BuildProjectSummary(project.context(), {"", "2026-01-02 03:04"}), path);
-    EXPECT_EQ(ReadText(path), Report(project));
-    EXPECT_THROW(WriteHtmlReport(BuildProjectSummary(project.context()), project.directory() + "/no/such/r.html"),
-                 Error);
 }
 
 }  // namespace

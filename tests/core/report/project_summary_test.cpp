@@ -21,25 +21,29 @@ struct GeneratedProject {
     size_t modules;
 };
 
-// The legend rows of one side of the report: frame, DP, PGN, SA, offset, length.
+// The legend rows of one side of the report: frame, DP, PGN, SA, offset, length, modules.
 std::vector<std::vector<std::string>> LegendRows(const ReportDocument& document, const char* section) {
     bool inSection = false;
     for (const auto& block : document.blocks) {
         if (block.kind == ReportBlockKind::Section) inSection = block.text.rfind(section, 0) == 0;
         if (inSection && block.kind == ReportBlockKind::Table) {
             std::vector<std::vector<std::string>> rows;
-            for (const auto& row : block.table.rows) rows.push_back({row[1], row[3], row[4], row[5], row[6], row[7]});
+            for (const auto& row : block.table.rows)
+                rows.push_back({row[1], row[3], row[4], row[5], row[6], row[7], row[8]});
             return rows;
         }
     }
     return {};
 }
 
-// The same columns from `kestrova-cli map --csv`: frame, data_page, pgn, source_address, offset, length.
+// The same columns from `kestrova-cli map --csv`: frame, data_page, pgn, source_address, offset, length,
+// first_module-last_module.
 std::vector<std::vector<std::string>> CsvSide(const std::string& csv, const char* area) {
     std::vector<std::vector<std::string>> rows;
     for (const auto& fields : CsvRows(csv))
-        if (fields[0] == area) rows.push_back({fields[7], fields[8], fields[9], fields[10], fields[1], fields[2]});
+        if (fields[0] == area)
+            rows.push_back({fields[7], fields[8], fields[9], fields[10], fields[1], fields[2],
+                            fields[3] == fields[4] ? fields[3] : fields[3] + "-" + fields[4]});
     return rows;
 }
 
@@ -59,21 +63,12 @@ TEST(ProjectSummary, ByteMapsAreTheIoMapOfGeneratedProjects) {
         const ProjectSummary summary = BuildProjectSummary(project.context(), {"", "2026-01-02 03:04"});
         ASSERT_EQ(summary.refusal, "");
         ASSERT_TRUE(summary.map.has_value());
-        const IoMap map = BuildIoMap(project.context());
         EXPECT_EQ(summary.map->modules.size(), generated.modules);
-        ASSERT_EQ(summary.map->ranges.size(), map.ranges.size());
-        for (size_t i = 0; i < map.ranges.size(); ++i) {
-            const auto &shown = summary.map->ranges[i], &mapped = map.ranges[i];
-            EXPECT_EQ(
-                std::tie(shown.input, shown.offset, shown.length, shown.frame, shown.firstModule, shown.lastModule),
-                std::tie(mapped.input, mapped.offset, mapped.length, mapped.frame, mapped.firstModule,
-                         mapped.lastModule));
-        }
         EXPECT_EQ(summary.receiveFrames.size(), static_cast<size_t>(generated.receive));
         EXPECT_EQ(summary.sendFrames.size(), static_cast<size_t>(generated.send));
 
         // The legends print what the CSV of the map command prints.
-        const std::string csv = IoMapCsv(map);
+        const std::string csv = IoMapCsv(BuildIoMap(project.context()));
         const ReportDocument document = BuildReportDocument(summary);
         EXPECT_EQ(LegendRows(document, kInputSection), CsvSide(csv, "input"));
         EXPECT_EQ(LegendRows(document, kOutputSection), CsvSide(csv, "output"));
@@ -81,8 +76,8 @@ TEST(ProjectSummary, ByteMapsAreTheIoMapOfGeneratedProjects) {
         // Each byte of each range is drawn in that range's band.
         for (const bool input : {true, false}) {
             const ByteMapDrawing drawing = DrawByteMap(*summary.map, input);
-            for (size_t r = 0; r < map.ranges.size(); ++r) {
-                const auto& range = map.ranges[r];
+            for (size_t r = 0; r < summary.map->ranges.size(); ++r) {
+                const auto& range = summary.map->ranges[r];
                 if (range.input != input) continue;
                 for (int b = range.offset; b < range.offset + range.length; ++b) {
                     ASSERT_LT(static_cast<size_t>(b), drawing.cells.size());
@@ -93,37 +88,37 @@ TEST(ProjectSummary, ByteMapsAreTheIoMapOfGeneratedProjects) {
     }
 }
 
-TEST(ProjectSummary, ARefusedProjectKeepsItsListsAndSaysWhyThereIsNoMap) {
-    OutputProject project;
-    project.WritePargen("1", "1");
-    WriteDistinctFrames(project, 30, 30);
-    const ProjectSummary summary = BuildProjectSummary(project.context());
-    EXPECT_EQ(summary.refusal, ProjectLimitsRefusal(project.context()).value_or("(passes)"));
-    EXPECT_NE(summary.refusal.find("61 modules"), std::string::npos);
-    EXPECT_FALSE(summary.map.has_value());
-    EXPECT_EQ(summary.receiveFrames.size(), 30u);
-    EXPECT_EQ(summary.sendFrames.size(), 30u);
-    EXPECT_EQ(summary.layout.SendBitBytes, 4);
-
-    size_t reasons = 0, maps = 0;
-    for (const auto& block : BuildReportDocument(summary).blocks) {
-        reasons += block.text == "No byte map: " + summary.refusal;
-        maps += block.kind == ReportBlockKind::ByteMap;
-    }
-    EXPECT_EQ(reasons, 3u);  // under the title, and in place of each map
-    EXPECT_EQ(maps, 0u);
-}
-
-TEST(ProjectSummary, AProjectWhoseImageCannotBeBuiltIsSummarisedWithTheReason) {
-    OutputProject project;
-    project.WritePargen();
-    WriteText(project.context().documents.receiveFrame,
+// Refused for its size (61 modules), or for a list that cannot be read: no map and the reason,
+// under the title and in place of each map; the lists stay when they can be read.
+TEST(ProjectSummary, ARefusedProjectSaysWhyThereIsNoMap) {
+    OutputProject tooLarge, unreadable;
+    tooLarge.WritePargen("1", "1");
+    WriteDistinctFrames(tooLarge, 30, 30);
+    unreadable.WritePargen();
+    WriteText(unreadable.context().documents.receiveFrame,
               "<Receive_Frames><row DataPage=\"0\" PGN=\"speed\" SA=\"0\" TP=\"N\" Mnemonic=\"x\"/></Receive_Frames>");
-    const ProjectSummary summary = BuildProjectSummary(project.context());
-    EXPECT_EQ(summary.listProblem, "Receive_Frame.xml, row 1, PGN: 'speed' is not a valid integer value");
-    EXPECT_EQ(summary.refusal, summary.listProblem);
-    EXPECT_TRUE(summary.receiveFrames.empty());
-    EXPECT_FALSE(summary.map.has_value());
+    const struct {
+        const OutputProject& project;
+        std::string refusal;
+        size_t receiveFrames;
+    } cases[] = {
+        {tooLarge, ProjectLimitsRefusal(tooLarge.context()).value_or("(passes)"), 30},
+        {unreadable, "Receive_Frame.xml, row 1, PGN: 'speed' is not a valid integer value", 0},
+    };
+    for (const auto& c : cases) {
+        const ProjectSummary summary = BuildProjectSummary(c.project.context());
+        EXPECT_EQ(summary.refusal, c.refusal);
+        EXPECT_FALSE(summary.map.has_value());
+        EXPECT_EQ(summary.receiveFrames.size(), c.receiveFrames);
+        size_t reasons = 0, maps = 0;
+        for (const auto& block : BuildReportDocument(summary).blocks) {
+            reasons += block.text == "No byte map: " + c.refusal;
+            maps += block.kind == ReportBlockKind::ByteMap;
+        }
+        EXPECT_EQ(std::make_pair(reasons, maps), std::make_pair(size_t{3}, size_t{0})) << c.refusal;
+    }
+    OutputProject none;
+    EXPECT_EQ(ErrorText([&] { BuildProjectSummary(none.withoutProject()); }), "Project not valid");
 }
 
 TEST(ProjectSummary, WarningsAreThoseOfLint) {
@@ -137,15 +132,15 @@ TEST(ProjectSummary, WarningsAreThoseOfLint) {
               "Mnemonic=\"Command\"/></Receive_Frames>");
     const ProjectSummary summary = BuildProjectSummary(project.context());
     const auto lint = LintProject(project.context());
-    ASSERT_EQ(lint.size(), 2u);
+    ASSERT_FALSE(lint.empty());
     ASSERT_EQ(summary.warnings.size(), lint.size());
     for (size_t i = 0; i < lint.size(); ++i) EXPECT_EQ(summary.warnings[i].Text(), lint[i].Text());
-
-    for (const auto& block : BuildReportDocument(summary).blocks)
+    for (const auto& block : BuildReportDocument(summary).blocks) {
         if (block.kind == ReportBlockKind::Table && block.table.header.back() == "Warning") {
-            ASSERT_EQ(block.table.rows.size(), 2u);
-            EXPECT_EQ(block.table.rows[1], (std::vector<std::string>{"Send_Frame.xml", "1", lint[1].reason}));
+            ASSERT_EQ(block.table.rows.size(), lint.size());
+            EXPECT_EQ(block.table.rows.back(), (std::vector<std::string>{"Send_Frame.xml", "1", lint.back().reason}));
         }
+    }
 }
 
 TEST(ProjectSummary, FilesWithTheirDigestAndTheVerifyResult) {
@@ -158,49 +153,21 @@ TEST(ProjectSummary, FilesWithTheirDigestAndTheVerifyResult) {
     ProjectSummary summary = BuildProjectSummary(project.context(), {gsd, ""});
     ASSERT_EQ(summary.files.size(), 2u);
     const std::string image = ReadWholeFile(project.bankPath());
-    EXPECT_EQ(summary.files[0].what, "configuration image");
-    EXPECT_EQ(summary.files[0].size, static_cast<long long>(image.size()));
-    EXPECT_EQ(summary.files[0].sha256, Sha256Hex(image));
-    EXPECT_TRUE(summary.files[0].Consistent());
-    EXPECT_EQ(summary.files[1].what, "GSD file");
-    EXPECT_EQ(summary.files[1].sha256, Sha256Hex(ReadWholeFile(gsd)));
-    EXPECT_TRUE(summary.files[1].Consistent());
+    EXPECT_EQ(std::tie(summary.files[0].what, summary.files[0].size, summary.files[0].sha256),
+              std::make_tuple("configuration image", static_cast<long long>(image.size()), Sha256Hex(image)));
+    EXPECT_EQ(std::tie(summary.files[1].what, summary.files[1].sha256),
+              std::make_tuple("GSD file", Sha256Hex(ReadWholeFile(gsd))));
+    EXPECT_TRUE(summary.files[0].Consistent() && summary.files[1].Consistent());
 
-    // an edit after the image was loaded; an image file that is not an image
+    // an edit after the image was loaded; an image file that is not an image; a missing GSD file
     std::string receive = ReadWholeFile(project.context().documents.receiveFrame);
     WriteText(project.context().documents.receiveFrame, receive.replace(receive.find("0xFEF1"), 6, "0xFEF2"));
-    summary = BuildProjectSummary(project.context());
-    ASSERT_EQ(summary.files.size(), 1u);
-    EXPECT_EQ(summary.files[0].differences,
+    EXPECT_EQ(BuildProjectSummary(project.context()).files.at(0).differences,
               (std::vector<std::string>{"receive frame 1: PGN 0xFEF1 in the image, 0xFEF2 in the project"}));
     WriteText(project.bankPath(), "not an image");
     summary = BuildProjectSummary(project.context());
-    EXPECT_FALSE(summary.files[0].problem.empty());
-    EXPECT_FALSE(summary.files[0].Consistent());
-
-    // a GSD file that cannot be read stops the summary with the reason
+    EXPECT_FALSE(summary.files.at(0).problem.empty() || summary.files[0].Consistent());
     EXPECT_THROW(BuildProjectSummary(project.context(), {project.directory() + "/missing.gsd", ""}), Error);
-}
-
-TEST(ProjectSummary, NeedsAProject) {
-    OutputProject project;
-    EXPECT_EQ(ErrorText([&] { BuildProjectSummary(project.withoutProject()); }), "Project not valid");
-}
-
-TEST(ProjectSummary, SettingsAndListsInTheWordsOfDecode) {
-    OutputProject project("worked_example");
-    const ProjectSummary summary = BuildProjectSummary(project.context(), {"", "2026-01-02 03:04"});
-    EXPECT_EQ(summary.projectName, "Demo");
-    EXPECT_EQ(summary.date, "2026-01-02 03:04");
-    ASSERT_TRUE(summary.hasParameters);
-    EXPECT_EQ(summary.communication.front().name, "J1939 Baud rate");
-    EXPECT_EQ(summary.communication.front().value, "5 (250K)");
-    ASSERT_EQ(summary.receiveFrames.size(), 2u);
-    EXPECT_EQ(summary.receiveFrames[1].name, "R2");
-    EXPECT_EQ(summary.receiveFrames[1].mnemonic, "Active diagnostic trouble codes");
-    EXPECT_EQ(FieldsText(summary.receiveFrames[1].fields),
-              FieldsText(ReceiveFrameFields(BuildBankImage(project.context()).receiveFrames[1])));
-    EXPECT_EQ(summary.timers, (std::vector<int32_t>{100, 250}));
 }
 
 }  // namespace

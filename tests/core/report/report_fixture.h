@@ -25,29 +25,19 @@ inline void WriteDistinctFrames(const OutputProject& project, int receive, int s
     WriteText(project.context().documents.sendFrame, rows + "</Receive_Frames>");
 }
 
-// The rows of a CSV text (CR LF lines, fields quoted with "..." where they hold a comma),
-// header left out.
+// The rows of a CSV text (CR LF lines), header left out, fields split at every comma: enough
+// for the columns before the mnemonic, the last and only quoted one.
 inline std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
     std::vector<std::vector<std::string>> rows;
-    size_t at = csv.find("\r\n");
-    while (at != std::string::npos && at + 2 < csv.size()) {
+    for (size_t at = csv.find("\r\n"); at != std::string::npos && at + 2 < csv.size();) {
         const size_t end = csv.find("\r\n", at + 2);
-        const std::string line = csv.substr(at + 2, end - at - 2);
-        std::vector<std::string> fields(1);
-        bool quoted = false;
-        for (size_t i = 0; i < line.size(); ++i) {
-            if (line[i] == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
-                fields.back() += '"';
-                ++i;
-            } else if (line[i] == '"') {
-                quoted = !quoted;
-            } else if (line[i] == ',' && !quoted) {
-                fields.emplace_back();
-            } else {
-                fields.back() += line[i];
-            }
+        rows.emplace_back(1);
+        for (const char c : csv.substr(at + 2, end - at - 2)) {
+            if (c == ',')
+                rows.back().emplace_back();
+            else
+                rows.back().back() += c;
         }
-        rows.push_back(fields);
         at = end;
     }
     return rows;
