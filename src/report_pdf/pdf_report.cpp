@@ -87,33 +87,35 @@ struct SetTable {
 };
 
 // Each column as wide as its longest text when the table fits; else each as wide as its longest
-// word (within a third of the page), the rest shared out by how much more the longer texts want.
+// word (within a third of the page), the rest shared out by how much more the texts of the rows
+// want (a header then breaks between its words).
 std::vector<double> ColumnWidths(const std::vector<std::vector<QString>>& cells, const Style& head, const Style& body,
                                  double width) {
     const size_t columns = cells.front().size();
-    std::vector<double> natural(columns, 0), least(columns, 0);
-    for (size_t r = 0; r < cells.size(); ++r) {
-        const Style& style = r == 0 ? head : body;
-        for (size_t c = 0; c < columns; ++c) {
-            natural[c] = std::max(natural[c], style.metrics.horizontalAdvance(cells[r][c]));
-            for (const QString& word : cells[r][c].split(' '))
-                least[c] = std::max(least[c], std::min(style.metrics.horizontalAdvance(word), width / 3));
-        }
-    }
-    double naturalTotal = 0, leastTotal = 0;
+    const double padding = 2 * kCellPadding + 1;
+    std::vector<double> whole(columns, 0), rows(columns, 0), least(columns, 0);
+    double wholeTotal = 0, rowsTotal = 0, leastTotal = 0;
     for (size_t c = 0; c < columns; ++c) {
-        natural[c] += 2 * kCellPadding + 1;
-        least[c] += 2 * kCellPadding + 1;
-        naturalTotal += natural[c];
+        for (size_t r = 0; r < cells.size(); ++r) {
+            const Style& style = r == 0 ? head : body;
+            const double advance = style.metrics.horizontalAdvance(cells[r][c]);
+            whole[c] = std::max(whole[c], advance + padding);
+            if (r > 0) rows[c] = std::max(rows[c], advance + padding);
+            for (const QString& word : cells[r][c].split(' '))
+                least[c] = std::max(least[c], std::min(style.metrics.horizontalAdvance(word), width / 3) + padding);
+        }
+        rows[c] = std::max(rows[c], least[c]);
+        wholeTotal += whole[c];
+        rowsTotal += rows[c];
         leastTotal += least[c];
     }
-    if (naturalTotal <= width) return natural;
-    if (leastTotal >= width) {
+    if (wholeTotal <= width) return whole;
+    if (leastTotal >= width || rowsTotal <= leastTotal) {
         for (double& column : least) column *= width / leastTotal;
         return least;
     }
-    const double spare = width - leastTotal, wanted = naturalTotal - leastTotal;
-    for (size_t c = 0; c < columns; ++c) least[c] += spare * (natural[c] - least[c]) / wanted;
+    const double spare = std::min(width, rowsTotal) - leastTotal;
+    for (size_t c = 0; c < columns; ++c) least[c] += spare * (rows[c] - least[c]) / (rowsTotal - leastTotal);
     return least;
 }
 
