@@ -9,6 +9,7 @@
 
 #include "core/project/file_system.h"
 #include "core/readback/j1939_lint.h"
+#include "core/report/report_document.h"
 #include "core/report/report_fixture.h"
 #include "core/report/sha256.h"
 #include "support/temp_dir.h"
@@ -128,6 +129,40 @@ TEST_F(Report, PdfOfTheSampleProjectWithoutADisplay) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         png |= entry.path().filename().string().rfind("page", 0) == 0 && entry.path().extension() == ".png";
     EXPECT_TRUE(png);
+}
+
+// Long tables continue on the next page below their header again; no page ends with a heading.
+TEST_F(Report, PdfPagesBreakBetweenRowsUnderTheirHeader) {
+    kestrova::testing::OutputProject generated;
+    generated.WritePargen("1", "0");
+    kestrova::testing::WriteDistinctFrames(generated, 30, 30);
+    const std::string out = dir / "long.pdf";
+    ASSERT_EQ(Cli({"report", generated.directory(), out}).status, 0);
+    const CliResult text = Shell("pdftotext '" + out + "' -", dir);
+    ASSERT_EQ(text.status, 0) << text.err;
+    std::vector<std::vector<std::string>> pages(1);
+    for (size_t at = 0, end; at < text.out.size(); at = end + 1) {
+        end = std::min(text.out.find_first_of("\n\f", at), text.out.size());
+        const std::string line = text.out.substr(at, end - at);
+        if (!line.empty() && line.rfind("Page ", 0) != 0) pages.back().push_back(line);
+        if (end < text.out.size() && text.out[end] == '\f') pages.emplace_back();
+    }
+    pages.erase(std::remove_if(pages.begin(), pages.end(), [](const auto& page) { return page.empty(); }), pages.end());
+    ASSERT_GE(pages.size(), 3u);
+    const auto has = [](const std::vector<std::string>& page, const std::string& line) {
+        return std::count(page.begin(), page.end(), line) > 0;
+    };
+    for (const auto& page : pages)
+        for (const char* heading :
+             {kestrova::kReceiveSection, kestrova::kSendSection, kestrova::kTimerSection, kestrova::kLayoutSection,
+              kestrova::kInputSection, kestrova::kOutputSection, kestrova::kWarningSection, kestrova::kFileSection})
+            EXPECT_NE(page.back().rfind(heading, 0), 0u) << page.back();
+    // the last rows of the frame tables lie on a later page than their first rows
+    for (const char* last : {"R30", "S30"}) {
+        const auto page = std::find_if(pages.begin(), pages.end(), [&](const auto& p) { return has(p, last); });
+        ASSERT_NE(page, pages.end()) << last;
+        EXPECT_TRUE(has(*page, "Mnemonic")) << last;
+    }
 }
 #endif
 
