@@ -1,8 +1,6 @@
 // kestrova-cli compose on a generated project.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -67,41 +65,6 @@ TEST_F(ComposeCli, OptionsAndRefusals) {
     EXPECT_EQ(Run("--base '" + (dir / "missing.sx") + "'"), 1);
     EXPECT_EQ(ReadText(dir / "out"), "bank 1: failed, composition stopped\n");
     EXPECT_EQ(ReadText(dir / "err"), "File *.Sx Not Found,Abort Procedure\n");
-}
-
-// Each refusal comes before anything is written: the user's files stay as they were.
-TEST_F(ComposeCli, RefusesToWriteOverTheUsersFiles) {
-    const std::string project = dir / "P 1/";
-    const std::string base = ReadText(dir / "base.sx");
-    WriteText(project + "pargen.xml", "<Par_Gen/>");
-    WriteText(project + "fw.sx", base);
-    const int huge = ::open((dir / "huge.sx").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_EQ(::ftruncate(huge, 8LL << 30), 0);  // 8 GiB without a line end
-    ::close(huge);
-    const std::string stage1 = project + kestrova::StageFileName(1);
-    const struct {
-        std::string arguments;
-        std::string message;
-        bool stageFile;  // a user file named like stage 1's file is there
-    } cases[] = {
-        {"--base '" + (dir / "base.sx") + "' --out pargen.xml", kestrova::NewFileIsDocument("pargen.xml"), false},
-        {"--base '" + project + "fw.sx' --out fw.sx", kestrova::NewFileIsBase("fw.sx"), false},
-        {"--base '" + stage1 + "'", kestrova::BaseIsStageFile(stage1), true},
-        {"--base '" + (dir / "base.sx") + "'", kestrova::StageFileExists(stage1), true},
-        {"--base '" + (dir / "huge.sx") + "'",
-         "File " + (dir / "huge.sx") + " line 1: longer than 262144 characters, Abort Procedure", false},
-    };
-    for (const auto& c : cases) {
-        std::filesystem::remove(stage1);
-        if (c.stageFile) WriteText(stage1, base);
-        EXPECT_EQ(Run(c.arguments), 1) << c.arguments;
-        EXPECT_EQ(ReadText(dir / "err"), c.message + "\n");
-        EXPECT_EQ(ReadText(project + "pargen.xml"), "<Par_Gen/>");
-        EXPECT_EQ(ReadText(project + "fw.sx"), base);
-        EXPECT_EQ(std::filesystem::exists(stage1), c.stageFile);
-        EXPECT_EQ(c.stageFile ? ReadText(stage1) : base, base);
-    }
-    EXPECT_FALSE(std::filesystem::exists(project + "New_base.sx"));
 }
 
 }  // namespace

@@ -50,10 +50,6 @@ RowsRead PdoRows(const TempDir& project, const std::string& text) {  // one PDO 
     WriteText(project / "sdopdo.xml", text);
     return LoadStoredPdos(project / "sdo.xml", project / "rpdodef.xml", project / "sdopdo.xml").sdoPdoRows;
 }
-RowsRead PdoRowsWithoutRpdo(const TempDir& project, const std::string& text) {
-    WriteText(project / "sdopdo.xml", text);
-    return LoadStoredPdos(project / "sdo.xml", project / "rpdodef.xml", project / "sdopdo.xml").sdoPdoRows;
-}
 
 TEST(PartialLoad, EveryCanopenLoadCountsTheRowsItKeptAndLeftOut) {
     struct Case {
@@ -76,7 +72,6 @@ TEST(PartialLoad, EveryCanopenLoadCountsTheRowsItKeptAndLeftOut) {
         {"pdo whole", PdoRows, "<sdopdo>" + Pdo("1") + Pdo("1") + "</sdopdo>", 2, 0, false},
         {"pdo row without its PDO", PdoRows, "<sdopdo>" + Pdo("1") + Pdo("2") + Pdo("129") + Pdo("1") + "</sdopdo>", 2,
          2, false},
-        {"pdo without rpdodef.xml", PdoRowsWithoutRpdo, "<sdopdo>" + Pdo("1") + Pdo("129") + "</sdopdo>", 0, 2, false},
         {"pdo stopped", PdoRows, "<sdopdo>" + Pdo("1") + Pdo("x") + Pdo("1") + "</sdopdo>", 1, 2, true},
     };
     for (const Case& test : cases) {

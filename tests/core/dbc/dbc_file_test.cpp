@@ -99,18 +99,13 @@ TEST(DbcFile, AnOddMessageIsKeptWithItsProblemAndTheOthersAreRead) {
         std::string name, problem;  // of the last message
     };
     for (const Case& c : {
-             Case{"\n\nBO_ 4294967295 CCVS: 8 Engine\n", "CCVS", "the identifier 4294967295 is more than 29 bits"},
              Case{"BO_ 2048 CCVS: 8 Engine\n", "CCVS",
                   "the identifier 2048 is more than 11 bits, but bit 31 (a 29-bit identifier) is not set"},
              Case{"BO_ 2047 CCVS: 8 Engine\n", "CCVS", ""},
              Case{"BO_ 1 CCVS: 1786 Engine\n", "CCVS", "the length 1786 is more than 1785 bytes"},
              Case{"BO_ 1 CCVS: 9999999999 Engine\n", "CCVS", "the length 9999999999 is more than 1785 bytes"},
-             Case{"BO_ 1 2CCVS: 8 Engine\n", "2CCVS", "the message name 2CCVS begins with a digit"},
              Case{"BO_ 1 CC-VS: 8 Engine\n", "CC-VS",
                   "the message name CC-VS holds a character other than letters, digits and _"},
-             Case{bo + "\nBO_ 1 EEC1: 8 Engine\n", "EEC1", "the message name EEC1 is already used on line 1"},
-             Case{bo + " SG_ 2ND : 0|8@1+ (1,0) [0|0] \"\" X\n", "EEC1",
-                  "the signal name 2ND begins with a digit (line 2)"},
              Case{bo + " SG_ Speed : 0|8@1+\n SG_ : 0|8@1+\n", "EEC1",
                   "the signal definition (line 3) is not \"SG_ <name> : <layout>\""},
          }) {
@@ -163,8 +158,6 @@ TEST(DbcFile, TheLongNameIsTheMessagesName) {
     };
     EXPECT_EQ(nameWith(std::string(kMaxLongNameLength, 'E')), std::string(kMaxLongNameLength, 'E'));
     EXPECT_EQ(nameWith(std::string(kMaxLongNameLength + 1, 'E')), "EEC1");
-    EXPECT_EQ(nameWith("EEC1 \\\"fast\\\""), "EEC1");
-    EXPECT_EQ(nameWith(""), "EEC1");
     // A long name used by an earlier message makes the later one not importable.
     const DbcFile twice = ParseDbc(
         "BO_ 2364539904 EEC1: 8 Engine\nBO_ 2364539905 EEC1_SHORT: 8 Engine\n"

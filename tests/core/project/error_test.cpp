@@ -18,8 +18,6 @@ TEST(EchoedText, LongValuesAreCutAtEightyCharactersNeverInsideOne) {
         return text;
     }();
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
-        {"20 ms", "20 ms"},
         {eighty, eighty},
         {eighty + "9", eighty + "..."},
         {std::string(1 << 20, 'x'), std::string(80, 'x') + "..."},

@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-
 #include "core/project/error.h"
 #include "support/error_text.h"
 #include "support/temp_dir.h"
@@ -48,15 +46,6 @@ TEST(WriteFileReplacing, FileWithoutAnyWriteBitIsRefusedAndLeftAsItWas) {
         EXPECT_EQ(ReadText(path), "kept") << std::oct << mode;
     }
     EXPECT_EQ(::access((dir / ("Send_Frame.xml.tmp-" + std::to_string(::getpid()))).c_str(), F_OK), -1);
-}
-
-TEST(WriteFileReplacing, EmptyPathWritesNothingBesideTheWorkingDirectory) {
-    TempDir dir;
-    const auto cwd = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    EXPECT_EQ(ErrorText([] { WriteFileReplacing("", "x"); }), "Cannot create file : No such file or directory");
-    EXPECT_EQ(::access((".tmp-" + std::to_string(::getpid())).c_str(), F_OK), -1);
-    std::filesystem::current_path(cwd);
 }
 
 }  // namespace

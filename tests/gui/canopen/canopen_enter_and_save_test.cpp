@@ -82,6 +82,23 @@ void PressEnterInEveryField(QDialog& window, const std::string& directory, const
     QVERIFY(fields > 0);
 }
 
+// OK of the shown window asks `question`: No (the default) leaves the window open and the file as it is, Yes
+// writes `written` (not looked at when empty) and closes the window.
+template <class Window>
+void OkWritesOnlyAfterYes(testing::EditorOnProject<Window>& project, const std::string& path,
+                          const std::string& question, const std::string& written) {
+    const std::string stored = ReadText(path);
+    project.window.OkClick();
+    QCOMPARE(project.dialogs.questions, std::vector<std::string>{question});
+    QVERIFY(project.window.isVisible());
+    QCOMPARE(ReadText(path), stored);
+    if (written.empty()) return;
+    project.dialogs.yesNoAnswers = {true};
+    project.window.OkClick();
+    QCOMPARE(project.window.result(), int(QDialog::Accepted));
+    QCOMPARE(ReadText(path), written);
+}
+
 class CanopenEnterAndSaveTest : public QObject {
     Q_OBJECT
 
@@ -158,53 +175,33 @@ private slots:
         WriteText(path, "<emcydef>" + Emcy("3", "0") + "</emcydef>");
         project.window.Reload();
         project.window.show();
-        const std::string theirs = "<emcydef>" + Emcy("3", "0") + Emcy("9", "0") + "</emcydef>";
-        WriteText(path, theirs);
-        project.window.OkClick();  // No, the default
-        QCOMPARE(project.dialogs.questions, std::vector<std::string>{ChangedOnDiskQuestion(path)});
-        QVERIFY(project.window.isVisible());
-        QCOMPARE(ReadText(path), theirs);
-        project.dialogs.yesNoAnswers = {true};
-        project.window.OkClick();
-        QCOMPARE(project.window.result(), int(QDialog::Accepted));
-        QCOMPARE(ReadText(path), "<emcydef>" + Emcy("3", "0") + "</emcydef>");
+        WriteText(path, "<emcydef>" + Emcy("3", "0") + Emcy("9", "0") + "</emcydef>");
+        OkWritesOnlyAfterYes(project, path, ChangedOnDiskQuestion(path), "<emcydef>" + Emcy("3", "0") + "</emcydef>");
     }
 
     void OkAfterAPartReadAsksBeforeDroppingTheOtherRows() {
         testing::EditorOnProject<TFemcy> project;
         const std::string& path = project.context.documents.emcyDef;
-        const std::string stored = "<emcydef>" + Emcy("3", "0") + Emcy("4", "x") + Emcy("5", "0") + "</emcydef>";
-        WriteText(path, stored);
+        WriteText(path, "<emcydef>" + Emcy("3", "0") + Emcy("4", "x") + Emcy("5", "0") + "</emcydef>");
         project.window.Reload();
         QCOMPARE(project.LastMessage(), std::string("Error in reading file XML"));
         project.window.show();
-        project.window.OkClick();
-        QCOMPARE(project.dialogs.questions,
-                 std::vector<std::string>{path + " was read only in part (1 rows kept, 2 dropped). Writing now removes "
-                                                 "the others. Write anyway?"});
-        QVERIFY(project.window.isVisible());
-        QCOMPARE(ReadText(path), stored);
-        project.dialogs.yesNoAnswers = {true};
-        project.window.OkClick();
-        QCOMPARE(project.window.result(), int(QDialog::Accepted));
-        QCOMPARE(ReadText(path), "<emcydef>" + Emcy("3", "0") + "</emcydef>");
+        OkWritesOnlyAfterYes(project, path,
+                             path +
+                                 " was read only in part (1 rows kept, 2 dropped). Writing now removes the others. "
+                                 "Write anyway?",
+                             "<emcydef>" + Emcy("3", "0") + "</emcydef>");
     }
 
     void OkOfDefineStorePdoWithoutItsPdosAsksFirst() {
         testing::EditorOnProject<TFInfopdo> project;
         const std::string& path = project.context.documents.sdoPdo;
-        const std::string stored = "<sdopdo>" + Sdo("1", "1") + Sdo("2", "129") + "</sdopdo>";
-        WriteText(path, stored);  // no rpdodef.xml: no row finds its PDO
+        WriteText(path, "<sdopdo>" + Sdo("1", "1") + Sdo("2", "129") + "</sdopdo>");  // no rpdodef.xml
         project.window.Reload();
         project.window.show();
-        project.window.OkClick();
-        QCOMPARE(project.dialogs.questions, std::vector<std::string>{PartlyReadQuestion(path, [] {
-                     RowsRead rows;
-                     rows.dropped = 2;
-                     return rows;
-                 }())});
-        QVERIFY(project.window.isVisible());
-        QCOMPARE(ReadText(path), stored);
+        RowsRead rows;
+        rows.dropped = 2;
+        OkWritesOnlyAfterYes(project, path, PartlyReadQuestion(path, rows), "");
     }
 };
 
