@@ -10,54 +10,44 @@ namespace {
 
 // One line of any format, read on its own (ASC lines after "base hex  timestamps absolute").
 struct Read {
-    TraceLineKind kind;
-    SkipKind skip;
-    uint32_t identifier;
+    uint32_t identifier = 0;
     std::vector<uint8_t> data;
-    std::string time, problem;
+    std::string time, problem{};
+    TraceLineKind kind = TraceLineKind::Blank;
+    SkipKind skip = SkipKind::Header;
 };
 
 Read ReadOne(const std::string& line, TraceReaderState state = {}) {
     TraceLine out;
     ReadTraceLine(line, state, out);
-    return {out.kind,
-            out.skip,
-            out.frame.identifier,
-            std::vector<uint8_t>(out.frame.data, out.frame.data + out.frame.length),
-            std::string(out.timeText),
-            out.problem};
+    const auto& f = out.frame;
+    return {f.identifier, {f.data, f.data + f.length}, std::string(out.timeText), out.problem, out.kind, out.skip};
 }
 
 TEST(TraceReader, FramesOfEveryFormat) {
     const std::vector<uint8_t> eight{1, 2, 3, 4, 5, 6, 7, 8};
-    struct Case {
-        const char* line;
-        uint32_t identifier;
-        std::vector<uint8_t> data;
-        const char* time;
-    };
-    const Case cases[] = {
-        {"(1436509052.249713) can0 18FEF100#0102030405060708", 0x18FEF100, eight, "1436509052.249713"},
-        {"(12.123456789123) can0 0CF00400#", 0x0CF00400, {}, "12.123456789123"},
-        {"(1.0) can0 18FEF100#01.02.03", 0x18FEF100, {1, 2, 3}, "1.0"},
-        {"(1.0) can0 18FEF100#0102030405060708_9", 0x18FEF100, eight, "1.0"},
-        {"(1.0) can0 18FEF100#0102 R", 0x18FEF100, {1, 2}, "1.0"},
-        {"  can0  18FEF100   [8]  01 02 03 04 05 06 07 08", 0x18FEF100, eight, ""},
-        {" (000.005001)  can0  18FEDF00   [8]  01 02 03 04 05 06 07 08", 0x18FEDF00, eight, "000.005001"},
-        {" (1436509052.249713)  can0  18FEDF00   [2]  8A A0   '..'", 0x18FEDF00, {0x8A, 0xA0}, "1436509052.249713"},
-        {"  can0  18FEDF00   [0]", 0x18FEDF00, {}, ""},
-        {"   0.010000 1  18FEF100x       Rx   d 8 01 02 03 04 05 06 07 08", 0x18FEF100, eight, "0.010000"},
-        {"1.5 2 CF00400x Tx d 2 0a FF", 0x0CF00400, {0x0A, 0xFF}, "1.5"},
+    const std::pair<const char*, Read> cases[] = {
+        {"(1436509052.249713) can0 18FEF100#0102030405060708", {0x18FEF100, eight, "1436509052.249713"}},
+        {"(12.123456789123) can0 0CF00400#", {0x0CF00400, {}, "12.123456789123"}},
+        {"(1.0) can0 18FEF100#01.02.03", {0x18FEF100, {1, 2, 3}, "1.0"}},
+        {"(1.0) can0 18FEF100#0102030405060708_9", {0x18FEF100, eight, "1.0"}},
+        {"(1.0) can0 18FEF100#0102 R", {0x18FEF100, {1, 2}, "1.0"}},
+        {"  can0  18FEF100   [8]  01 02 03 04 05 06 07 08", {0x18FEF100, eight, ""}},
+        {" (000.005001)  can0  18FEDF00   [8]  01 02 03 04 05 06 07 08", {0x18FEDF00, eight, "000.005001"}},
+        {" (1436509052.249713)  can0  18FEDF00   [2]  8A A0   '..'", {0x18FEDF00, {0x8A, 0xA0}, "1436509052.249713"}},
+        {"  can0  18FEDF00   [0]", {0x18FEDF00, {}, ""}},
+        {"   0.010000 1  18FEF100x       Rx   d 8 01 02 03 04 05 06 07 08", {0x18FEF100, eight, "0.010000"}},
+        {"1.5 2 CF00400x Tx d 2 0a FF", {0x0CF00400, {0x0A, 0xFF}, "1.5"}},
         {"   2.000000 1  18FEF100x       Rx   d 8 01 02 03 04 05 06 07 08  Length = 280000 BitCount = 145 "
          "ID = 419361024x",
-         0x18FEF100, eight, "2.000000"},
+         {0x18FEF100, eight, "2.000000"}},
     };
-    for (const auto& c : cases) {
-        const Read read = ReadOne(c.line);
-        EXPECT_EQ(read.kind, TraceLineKind::Frame) << c.line;
-        EXPECT_EQ(read.identifier, c.identifier) << c.line;
-        EXPECT_EQ(read.data, c.data) << c.line;
-        EXPECT_EQ(read.time, c.time) << c.line;
+    for (const auto& [line, want] : cases) {
+        const Read read = ReadOne(line);
+        EXPECT_EQ(read.kind, TraceLineKind::Frame) << line;
+        EXPECT_EQ(read.identifier, want.identifier) << line;
+        EXPECT_EQ(read.data, want.data) << line;
+        EXPECT_EQ(read.time, want.time) << line;
     }
 }
 
