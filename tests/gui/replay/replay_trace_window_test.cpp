@@ -1,10 +1,10 @@
 #include "gui/replay/replay_trace_window.h"
 
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
+#include "core/outputs/output_fixture.h"
 #include "core/replay/trace_replay.h"
 #include "gui/app/application_windows.h"
 #include "support/modal.h"
@@ -21,25 +21,11 @@ class ReplayTraceWindowTest : public QObject {
     Q_OBJECT
 
     // A project with one receive row (speed from source 0) and a trace that sends it twice.
-    struct Project {
-        TempDir dir;
-        ProjectContext context;
-        std::string trace;
+    struct Project : kestrova::testing::OutputProject {
+        std::string trace = directory() + "/bus.log";
         Project() {
-            context = MakeProjectContext(dir.path());
-            context.projectDirectory = dir / "Demo";
-            QDir().mkpath(QString::fromStdString(context.projectDirectory + "/bin"));
-            context.DeriveDocumentPaths();
-            WriteText(context.documents.pargen,
-                      "<Par_Gen><Can_Baud>5</Can_Baud><Can_Type>1</Can_Type><Can_Send_Data>0</Can_Send_Data>"
-                      "<Can_Delay_Send>1000</Can_Delay_Send><Can_TimeOut>5</Can_TimeOut><Can_Peer>0</Can_Peer>"
-                      "<Profi_ID>20</Profi_ID><Profi_Baud>10</Profi_Baud><Profi_Module>0</Profi_Module>"
-                      "<Profi_Send_J1939>0</Profi_Send_J1939></Par_Gen>");
-            WriteText(
-                context.documents.receiveFrame,
-                "<Receive_Frames><row DataPage=\"0\" PGN=\"0xFEF1\" SA=\"0\" TP=\"N\" TP_Start=\"\" "
-                "TP_NByte=\"\" Delete=\"N\" OnRequest=\"N\" OnReq_Time=\"\" Mnemonic=\"Speed\"/></Receive_Frames>");
-            trace = context.projectDirectory + "/bus.log";
+            WritePargen();
+            WriteReceive({Normal()});
             WriteText(trace, "(1.000000) can0 18FEF100#0102030405060708\n(1.100000) can0 18FEF100#11\n");
         }
     };
@@ -56,39 +42,33 @@ private slots:
             input = shown->findChild<QPlainTextEdit*>("inputAreaText")->toPlainText();
             shown->findChild<QPushButton*>("closeButton")->click();
         });
-        const std::vector<uint8_t> bytes = RunReplayTrace(project.context, dialogs, nullptr);
+        const std::vector<uint8_t> bytes = RunReplayTrace(project.context(), dialogs, nullptr);
         QCOMPARE(bytes, (std::vector<uint8_t>{0x11, 2, 3, 4, 5, 6, 7, 8}));
         QCOMPARE(title, QString("Replay Trace"));
         QCOMPARE(dialogs.openRequests.size(), size_t(1));
-        QCOMPARE(dialogs.openRequests[0].initialDirectory, project.context.projectDirectory);
-        QCOMPARE(dialogs.openRequests[0].title, std::string("Replay Trace"));
+        QCOMPARE(dialogs.openRequests[0].initialDirectory, project.context().projectDirectory);
         // the same texts as kestrova-cli replay
-        const ReplayRun run = RunReplay(project.context, project.trace);
+        const ReplayRun run = RunReplay(project.context(), project.trace);
         QCOMPARE(summary.toStdString(), ReplaySummaryText(run.project, run.result));
         QCOMPARE(input.toStdString(), ReplayInputAreaText(run.project, run.result));
-        QVERIFY(input.contains("11 02 03 04 05 06 07 08"));
         QVERIFY(dialogs.messages.empty());
     }
 
-    void cancelOrRefusalShowsNoWindow() {
+    void cancelOrRefusalShowsNoWindowAndOpenedByItsClassName() {
         Project project;
         RecordingDialogs dialogs;
-        TFReplay window(project.context, dialogs);
+        TFReplay window(project.context(), dialogs);
         QVERIFY(window.ShowModal().empty());  // no trace chosen
         QVERIFY(dialogs.messages.empty());
         WriteText(project.trace, "no frame here\n");
         QVERIFY(!window.Replay(project.trace));
         QCOMPARE(dialogs.Texts(), (std::vector<std::string>{"The trace " + project.trace + " holds no CAN frame."}));
         QVERIFY(!window.isVisible());
-    }
 
-    void openedByItsClassName() {
         TempDir exe;
-        RecordingDialogs dialogs;
         ApplicationWindows windows(exe.path(), dialogs);
-        QVERIFY(windows.openers.count("TFReplay"));
-        QVERIFY(windows.Open("TFReplay"));  // cancelled at the file dialog
-        QCOMPARE(dialogs.openRequests.size(), size_t(1));
+        QVERIFY(windows.Open("TFReplay"));  // opened by its class name, cancelled at the file dialog
+        QCOMPARE(dialogs.openRequests.size(), size_t(2));
     }
 };
 
